@@ -1,0 +1,44 @@
+# make run: install what is missing, build, and start the menu in the demo program folder.
+# make test: install what is missing, build twice (plain, and with AddressSanitizer and
+#            UndefinedBehaviorSanitizer), and run every test in both builds.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+
+.PHONY: all deps build asan run test test-plain test-asan clean
+
+all: build
+
+deps:
+	@bash tools/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j$(JOBS)
+
+asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTOVALEER_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+run: build
+	@test -n "$$DISPLAY" || { echo "make run needs an X display (DISPLAY is not set)"; exit 1; }
+	cd $(BUILD)/suite && exec ../tovaleer
+
+# Both test runs always run; the target fails when either failed.
+test: build asan
+	@status=0; \
+	$(MAKE) --no-print-directory test-plain || status=1; \
+	$(MAKE) --no-print-directory test-asan || status=1; \
+	exit $$status
+
+test-plain:
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+test-asan:
+	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

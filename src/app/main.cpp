@@ -1,0 +1,37 @@
+// The program entry: the application object with its title, the main form, the message
+// loop; the form's destruction gives the desktop back whichever way the loop ends.
+#include <QApplication>
+#include <cstdio>
+
+#include "imaging/graphic.h"
+#include "mainmenu/mainform.h"
+#include "platform/x11/x11_platform.h"
+#include "ui/application.h"
+
+int main(int argc, char** argv) {
+  // One form pixel is one screen pixel: the forms are laid out in pixels.
+  qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  QApplication app(argc, argv);
+  tov::Application::setTitle(tov::kApplicationTitle);
+  tov::registerBuiltInGraphicKinds();
+
+  std::string error;
+  std::unique_ptr<tov::X11Platform> x11 = tov::X11Platform::open(&error);
+  if (!x11) {
+    std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
+    return 1;
+  }
+  const tov::Platform platform = x11->services();
+
+  int exitCode = 0;
+  {
+    tov::TForm1 form(platform);
+    platform.termination->watch([&form] {
+      form.Close();
+      QCoreApplication::exit(0);
+    });
+    form.show();
+    exitCode = QApplication::exec();
+  }
+  return exitCode;
+}

@@ -1,0 +1,229 @@
+#include "mainmenu/mainform.h"
+
+#include <QFont>
+#include <filesystem>
+#include <QPalette>
+
+#include "mainmenu/assets.h"
+#include "mainmenu/files.h"
+#include "ui/application.h"
+
+namespace tov {
+
+namespace {
+constexpr Color kButtonFace = 0xF0F0F0;
+constexpr Color kWhite = 0xFFFFFF;
+constexpr Color kNameFieldColour = 13612455;  // red 167, green 181, blue 207
+
+struct ImagePlace {
+  TImage TForm1::*image;
+  int left, top, width, height, tag;
+  bool visible;
+  TCursor cursor;
+};
+
+// Where every picture control sits when the form is created.
+const ImagePlace kImagePlaces[] = {
+    {&TForm1::bground, 0, 0, 800, 600, 0, true, crDefault},
+    {&TForm1::but1, 77, 144, 37, 35, 1, true, crDefault},
+    {&TForm1::but2, 77, 185, 37, 35, 2, true, crDefault},
+    {&TForm1::but3, 77, 256, 37, 35, 3, true, crDefault},
+    {&TForm1::but4, 77, 335, 37, 35, 4, true, crDefault},
+    {&TForm1::but5, 77, 436, 37, 35, 5, true, crDefault},
+    {&TForm1::but9, 471, 262, 37, 35, 9, true, crDefault},
+    {&TForm1::but8, 470, 223, 37, 35, 8, true, crDefault},
+    {&TForm1::but7, 471, 184, 37, 35, 7, true, crDefault},
+    {&TForm1::but6, 470, 145, 37, 35, 6, true, crDefault},
+    {&TForm1::GreenLed, 2, 543, 37, 35, 0, false, crDefault},
+    {&TForm1::YellowLed, 34, 543, 37, 35, 0, false, crDefault},
+    {&TForm1::option1, 72, 140, 311, 42, 1, false, crHand},
+    {&TForm1::option2, 72, 182, 313, 42, 2, false, crHand},
+    {&TForm1::option3, 71, 252, 234, 42, 3, false, crHand},
+    {&TForm1::option4, 71, 328, 250, 65, 4, false, crHand},
+    {&TForm1::option5, 73, 434, 170, 42, 5, false, crHand},
+    {&TForm1::option6, 467, 144, 297, 36, 6, false, crHand},
+    {&TForm1::option7, 467, 183, 297, 36, 7, false, crHand},
+    {&TForm1::option8, 467, 222, 297, 36, 8, false, crHand},
+    {&TForm1::option9, 467, 261, 297, 36, 9, false, crHand},
+    {&TForm1::overlay_eng, 392, 217, 350, 74, 0, false, crDefault},
+    {&TForm1::overlay_afr, 48, 222, 336, 74, 0, false, crDefault},
+    {&TForm1::langoverlayeng, 464, 228, 241, 57, 0, false, crHand},
+    {&TForm1::langoverlayafr, 64, 229, 305, 57, 0, false, crHand},
+    {&TForm1::mutebtn, -3, -2, 40, 40, 1, true, crDefault},
+};
+
+struct PanelPlace {
+  TPanel TForm1::*panel;
+  TMorphButton TForm1::*button;
+  int left, top, width, height;
+  int buttonLeft, buttonTop, buttonWidth, buttonHeight;
+  bool visible;
+  Color colour;
+  bool stretch;
+};
+
+const PanelPlace kPanelPlaces[] = {
+    {&TForm1::exitpanel, &TForm1::exitbut, 677, 469, 74, 68, 1, 1, 73, 68, false, kButtonFace, true},
+    {&TForm1::reportpanel2, &TForm1::reportbut2, 49, 466, 73, 68, -2, -1, 75, 71, false, kButtonFace, true},
+    {&TForm1::reportpanel, &TForm1::reportbut, 459, 456, 56, 51, -1, -1, 58, 53, false, kButtonFace, true},
+    {&TForm1::exitpanel2, &TForm1::exitbut2, 459, 390, 57, 52, 0, 1, 57, 52, false, kButtonFace, true},
+    {&TForm1::backpanel, &TForm1::MorphButton1, 459, 322, 56, 53, 1, 0, 56, 55, false, kButtonFace, true},
+    {&TForm1::leftOkpanel, &TForm1::lefthandbut, 537, 411, 43, 35, -1, 0, 47, 37, true, kWhite, false},
+    {&TForm1::rightOKPanel, &TForm1::righthandbut, 590, 411, 44, 35, -1, -1, 47, 37, true, kWhite, false},
+};
+}  // namespace
+
+std::string frameFileName(const std::string& menuFolder, int number, int variant) {
+  static const char* const kSuffixes[] = {".jpg", "a.jpg", "e.jpg"};
+  if (variant < 0 || variant > 2) return {};
+  return menuFolder + "m" + std::to_string(number) + kSuffixes[variant];
+}
+
+TForm1::TForm1(const Platform& platform) : platform_(platform) {
+  setCaption(kFormCaption);
+  setColor(kButtonFace);
+  setDesignSize(790, 564);
+  setScreenSizeSource([this] {
+    const DeviceCaps caps = platform_.display->currentCaps();
+    return std::pair<int, int>{caps.width, caps.height};
+  });
+  layOutControls();
+  loadStoredPictures();
+  wireEvents();
+  FormCreate();
+}
+
+TForm1::~TForm1() {
+  FormDestroy();
+}
+
+void TForm1::layOutControls() {
+  for (const ImagePlace& place : kImagePlaces) {
+    TImage& image = this->*place.image;
+    image.setBounds(place.left, place.top, place.width, place.height);
+    image.setTag(place.tag);
+    image.setVisible(place.visible);
+    image.setCursor(place.cursor);
+  }
+  bground.setAutoSize(true);
+  for (TImage* lamp : {&but1, &but2, &but3, &but4, &but5, &but6, &but7, &but8, &but9, &GreenLed, &YellowLed})
+    lamp->setStretch(true);
+  overlay_eng.setAutoSize(true);
+  overlay_afr.setAutoSize(true);
+  mutebtn.setAutoSize(true);
+
+  nameedit.setBounds(432, 293, 317, 34);
+  nameedit.setVisible(false);
+  QPalette palette = nameedit.palette();
+  palette.setColor(QPalette::Base, QColor(redOf(kNameFieldColour), greenOf(kNameFieldColour), blueOf(kNameFieldColour)));
+  nameedit.setPalette(palette);
+  QFont font("Arial");
+  font.setBold(true);
+  font.setPixelSize(24);
+  nameedit.setFont(font);
+
+  for (const PanelPlace& place : kPanelPlaces) {
+    TPanel& panel = this->*place.panel;
+    TMorphButton& button = this->*place.button;
+    panel.setBounds(place.left, place.top, place.width, place.height);
+    panel.setColor(place.colour);
+    panel.setVisible(place.visible);
+    button.setBounds(place.buttonLeft, place.buttonTop, place.buttonWidth, place.buttonHeight);
+    button.setStretchToFit(place.stretch);
+    button.setRate(250);
+    button.setCursorId(crHand);
+  }
+  animatetimer.setInterval(200);
+}
+
+void TForm1::loadStoredPictures() {
+  const std::pair<TImage*, const char*> stored[] = {
+      {&bground, "bground.pic"}, {&GreenLed, "greenled.pic"}, {&YellowLed, "yellowled.pic"},
+      {&overlay_eng, "overlay_eng.pic"}, {&overlay_afr, "overlay_afr.pic"}};
+  for (const auto& [image, name] : stored) {
+    image->picture().loadFromStored(assets::embeddedFile(name));
+    image->pictureChanged();
+  }
+}
+
+void TForm1::wireEvents() {
+  OnActivate = [this] { FormActivate(); };
+  closetimer.OnTimer = [this](TTimer*) { closetimerTimer(); };
+  // An error met inside a tick (a frame that cannot be decoded) is reported and the screen
+  // sequence goes on; letting it reach the timer would end the timer's worker for good.
+  animatetimer.OnTimer = [this](auto*) {
+    if (!destroyed_) Application::guarded([this] { animatetimerTimer(); });
+  };
+}
+
+void TForm1::FormCreate() {
+  volumeControlRunning = false;
+  taskbarWindow = platform_.taskbar->find();
+  platform_.taskbar->hide(taskbarWindow);
+  bool switchFailed = false;
+  try {
+    switchFailed = DisplaySwitchAllowed() && !TrySetDisplayMode(800, 600, 32) &&
+                   !TrySetDisplayMode(800, 600, 16);
+  } catch (const std::exception& error) {
+    // An unreadable settings file: reported, and the menu starts at its design size.
+    Application::handleException(error);
+    return;
+  }
+  if (switchFailed) {
+    RestoreDisplayMode();
+    Application::messageDlg(kNoDisplayModeMessage, MsgDlgType::mtInformation, mbOK);
+    closetimer.setEnabled(true);
+  } else {
+    setBounds(0, 0, 800, 600);
+  }
+}
+
+void TForm1::FormActivate() {
+  activityRunning = false;
+  setDoubleBuffered(true);
+  for (TPanel* panel : {&reportpanel2, &exitpanel, &rightOKPanel, &leftOkpanel, &backpanel, &exitpanel2, &reportpanel})
+    panel->setDoubleBuffered(true);
+  programFolder = std::filesystem::current_path().string();
+  if (programFolder.empty() || programFolder.back() != '/') programFolder += '/';
+  menuFolder = programFolder + "menu/";
+  musicFolder = programFolder + "Music/";
+  languageSoundsFolder = programFolder + "Sounds-eng/";
+  fxSoundsFolder = programFolder + "fxsounds/";
+  pupilName.clear();
+  startMusic();
+  currentFrame = 1;
+  language = 0;
+  ShowFrame(1, 0);
+  targetFrame = 4;
+  animatetimer.setInterval(1000);
+  animatetimer.setEnabled(true);
+}
+
+void TForm1::FormDestroy() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  SetMouseButtonsSwapped(false);
+  platform_.taskbar->show(taskbarWindow);
+  RestoreDisplayMode();
+}
+
+void TForm1::closetimerTimer() {
+  closetimer.setEnabled(false);
+  Close();
+}
+
+void TForm1::SetMouseButtonsSwapped(bool swapped) { platform_.pointer->setButtonsSwapped(swapped); }
+
+void TForm1::PlayFxSound(const std::string& file) {
+  if (fileExists(fxSoundsFolder + file)) playWaveFile(fxSoundsFolder + file);
+}
+
+void TForm1::PlayLanguageSound(const std::string& file) {
+  if (fileExists(languageSoundsFolder + file)) playWaveFile(languageSoundsFolder + file);
+}
+
+void TForm1::playWaveFile(const std::string&) {}
+
+void TForm1::startMusic() {}
+
+}  // namespace tov

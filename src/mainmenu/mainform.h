@@ -1,0 +1,152 @@
+#pragma once
+// TForm1: the main form. Its controls in creation order, the menu state the screens share,
+// and the start-up, display and frame logic; the screens' handlers live beside it.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "components/morphbutton.h"
+#include "components/threadedtimer.h"
+#include "platform/platform.h"
+#include "ui/control.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/timer.h"
+
+namespace tov {
+
+inline constexpr const char* kApplicationTitle = "Tovaleer Gr 45";
+inline constexpr const char* kFormCaption = "Tovaleer! Gr4-5 v4.2";
+
+inline constexpr const char* kMissingFrameMessage =
+    "Animation frame does not exists! Uninstall and then re-install software.";
+inline constexpr const char* kNoDisplayModeMessage =
+    "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
+    "update your display drivers.";
+inline constexpr const char* kColourDepthMessage =
+    "This program requires a colordepth of at least 16-bit to view the graphics in this "
+    "application. Update your display driver or graphics adaptor.";
+
+// The file of frame number in variant (0 neutral, 1 Afrikaans, 2 English); empty for any
+// other variant.
+std::string frameFileName(const std::string& menuFolder, int number, int variant);
+
+class TForm1 : public TForm {
+ public:
+  // Creates every control and runs FormCreate.
+  explicit TForm1(const Platform& platform);
+  // Runs FormDestroy: the desktop is given back before any control goes.
+  ~TForm1() override;
+
+  void FormCreate();
+  void FormActivate();
+  void FormDestroy();
+  void closetimerTimer();
+
+  bool DisplaySwitchAllowed();
+  bool TrySetDisplayMode(int width, int height, int bits);
+  bool ApplyDisplayMode(const DisplayMode& mode);
+  void RestoreDisplayMode();
+  void SetMouseButtonsSwapped(bool swapped);
+
+  void ShowFrame(int number, int variant);
+  void HideAllControls();
+  void SetOptionsVisible(bool visible);
+  void animatetimerTimer();
+
+  void PlayFxSound(const std::string& file);
+  void PlayLanguageSound(const std::string& file);
+
+  // Menu state.
+  TaskbarHandle taskbarWindow = 0;
+  std::string programFolder;
+  std::string menuFolder;
+  std::string musicFolder;
+  std::string languageSoundsFolder;
+  std::string fxSoundsFolder;
+  int language = 0;
+  std::string pupilName;
+  int currentFrame = 0;
+  int targetFrame = 0;
+  int returnFrame = 0;
+  bool nameSoundPlayed = false;
+  bool activityRunning = false;
+  bool optionLocked = false;
+  std::string activityPath;
+  bool musicPending = false;
+  bool volumeControlRunning = false;
+
+  // Display setup state.
+  DeviceCaps startMode;
+  std::vector<DisplayMode> modeList;
+  int savedModeIndex = 0;
+
+  // Controls, in creation order: pictures are drawn in this order.
+  TImage bground{*this, "bground"};
+  TImage but1{*this, "but1"};
+  TImage but2{*this, "but2"};
+  TImage but3{*this, "but3"};
+  TImage but4{*this, "but4"};
+  TImage but5{*this, "but5"};
+  TImage but9{*this, "but9"};
+  TImage but8{*this, "but8"};
+  TImage but7{*this, "but7"};
+  TImage but6{*this, "but6"};
+  TImage GreenLed{*this, "GreenLed"};
+  TImage YellowLed{*this, "YellowLed"};
+  TImage option1{*this, "option1"};
+  TImage option2{*this, "option2"};
+  TImage option3{*this, "option3"};
+  TImage option4{*this, "option4"};
+  TImage option5{*this, "option5"};
+  TImage option6{*this, "option6"};
+  TImage option7{*this, "option7"};
+  TImage option8{*this, "option8"};
+  TImage option9{*this, "option9"};
+  TImage overlay_eng{*this, "overlay_eng"};
+  TImage overlay_afr{*this, "overlay_afr"};
+  TImage langoverlayeng{*this, "langoverlayeng"};
+  TImage langoverlayafr{*this, "langoverlayafr"};
+  TImage mutebtn{*this, "mutebtn"};
+  TEdit nameedit{*this, "nameedit"};
+  TPanel exitpanel{*this, "exitpanel"};
+  TMorphButton exitbut{exitpanel, "exitbut"};
+  TPanel reportpanel2{*this, "reportpanel2"};
+  TMorphButton reportbut2{reportpanel2, "reportbut2"};
+  TPanel reportpanel{*this, "reportpanel"};
+  TMorphButton reportbut{reportpanel, "reportbut"};
+  TPanel exitpanel2{*this, "exitpanel2"};
+  TMorphButton exitbut2{exitpanel2, "exitbut2"};
+  TPanel backpanel{*this, "backpanel"};
+  TMorphButton MorphButton1{backpanel, "MorphButton1"};
+  TPanel leftOkpanel{*this, "leftOkpanel"};
+  TMorphButton lefthandbut{leftOkpanel, "lefthandbut"};
+  TPanel rightOKPanel{*this, "rightOKPanel"};
+  TMorphButton righthandbut{rightOKPanel, "righthandbut"};
+
+  // Components without a window. The animation timer goes first at destruction, so no
+  // tick reaches a control that is already gone.
+  TTimer closetimer{2500};
+  TThreadedTimer animatetimer;
+
+ protected:
+  // Plays a wave file that exists, without waiting for it.
+  virtual void playWaveFile(const std::string& path);
+  // The start of the background music at the first activation.
+  virtual void startMusic();
+  // The tick after the last frame of the launch run starts the chosen activity.
+  virtual void launchChosenActivity();
+
+ private:
+  void layOutControls();
+  void loadStoredPictures();
+  void wireEvents();
+  int screenWidth() const;
+
+  Platform platform_;
+  bool destroyed_ = false;
+};
+
+}  // namespace tov

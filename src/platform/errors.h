@@ -1,0 +1,62 @@
+#pragma once
+// The one base of every error this program raises, and the one table of error texts.
+// Classes keep the names people know from the messages they see (EJPEG, EInvalidWave...);
+// the text of each fixed message lives in errorText() and nowhere else.
+
+#include <exception>
+#include <string>
+
+namespace tov {
+
+enum class ErrorCode {
+  UnknownPictureExtension,  // %s: the extension, with its dot
+  UnknownGraphicClass,      // %s: the stored class name
+  StoredPictureTruncated,
+  PictureTooLarge,
+  CannotOpenFile,           // %s: the file name
+  FileReadError,            // %s: the file name
+  IntervalNotCompatible,
+  StoredPictureTrailingData,
+  GraphicClassNameTooLong,  // %s: the class name
+  CannotOpenXDisplay,       // %s: the display name
+  XServerConnectionLost,
+  UnknownError,             // something thrown that is not an error of this program
+  CannotCreateFolder,       // %s: the folder
+  CannotWriteFile,          // %s: the file name
+  JpegEncodeFailed,         // %s: libjpeg's message
+  SuiteToolUsage,
+};
+
+// The fixed text of an error, with "%s" where a detail goes.
+const char* errorText(ErrorCode code);
+
+// errorText() with its "%s" replaced by detail.
+std::string formatError(ErrorCode code, const std::string& detail = {});
+
+class Exception : public std::exception {
+ public:
+  explicit Exception(std::string message) : message_(std::move(message)) {}
+  Exception(ErrorCode code, const std::string& detail = {}) : message_(formatError(code, detail)) {}
+  const char* what() const noexcept override { return message_.c_str(); }
+  const std::string& message() const noexcept { return message_; }
+  virtual const char* className() const noexcept { return "Exception"; }
+
+ private:
+  std::string message_;
+};
+
+// Declares an error class NAME derived from BASE whose className() is its own name.
+#define TOV_DECLARE_ERROR(NAME, BASE)                                          \
+  class NAME : public BASE {                                                   \
+   public:                                                                     \
+    using BASE::BASE;                                                          \
+    const char* className() const noexcept override { return #NAME; }          \
+  }
+
+TOV_DECLARE_ERROR(EInvalidGraphic, Exception);      // a picture the layer cannot read
+TOV_DECLARE_ERROR(EInvalidGraphicOperation, Exception);
+TOV_DECLARE_ERROR(EOutOfMemory, Exception);
+TOV_DECLARE_ERROR(EFOpenError, Exception);          // a file that exists but cannot be opened
+TOV_DECLARE_ERROR(EReadError, Exception);
+
+}  // namespace tov

@@ -1,0 +1,19 @@
+#pragma once
+// The operating-system services the program uses, one interface each. The program holds
+// one Platform; tests fill it with test doubles.
+
+#include "platform/display.h"
+#include "platform/pointer.h"
+#include "platform/taskbar.h"
+#include "platform/termination.h"
+
+namespace tov {
+
+struct Platform {
+  IDisplay* display = nullptr;
+  ITaskbar* taskbar = nullptr;
+  IPointer* pointer = nullptr;
+  ITerminationWatch* termination = nullptr;
+};
+
+}  // namespace tov

@@ -1,0 +1,144 @@
+#include "platform/x11/x11_connection.h"
+
+#include "platform/errors.h"
+
+#include <QAbstractEventDispatcher>
+#include <QSocketNotifier>
+
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tov::x11 {
+
+namespace {
+
+// Xlib's error handlers are process-wide; ours serve every connection we hold and pass
+// the errors of other connections (the windowing layer's) on to whoever was there before.
+std::vector<Connection*>& liveConnections() {
+  static std::vector<Connection*> connections;
+  return connections;
+}
+XErrorHandler previousErrorHandler = nullptr;
+XIOErrorHandler previousIOErrorHandler = nullptr;
+
+int onProtocolError(Display* display, XErrorEvent* error) {
+  for (Connection* connection : liveConnections())
+    if (connection->display() == display) {
+      connection->recordProtocolError(error->serial);
+      return 0;
+    }
+  return previousErrorHandler ? previousErrorHandler(display, error) : 0;
+}
+
+// The server went away (or the connection broke): nothing of the desktop is left to give
+// back, and every further request would fail, so the program ends here instead of hanging.
+// Static destructors are skipped on purpose: they would talk to the dead connection.
+[[noreturn]] int onConnectionLost(Display*) {
+  const std::string message = formatError(ErrorCode::XServerConnectionLost) + "\n";
+  [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, message.data(), message.size());
+  ::_exit(kExitXServerGone);
+}
+
+void registerConnection(Connection* connection) {
+  if (liveConnections().empty()) {
+    previousErrorHandler = XSetErrorHandler(onProtocolError);
+    previousIOErrorHandler = XSetIOErrorHandler(onConnectionLost);
+  }
+  liveConnections().push_back(connection);
+}
+
+void unregisterConnection(Connection* connection) {
+  std::erase(liveConnections(), connection);
+  if (liveConnections().empty()) {
+    XSetErrorHandler(previousErrorHandler);
+    XSetIOErrorHandler(previousIOErrorHandler);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Connection> Connection::open(const char* displayName, std::string* error) {
+  Display* display = XOpenDisplay(displayName);
+  if (!display) {
+    const char* shownName = displayName ? displayName : std::getenv("DISPLAY");
+    if (error) *error = formatError(ErrorCode::CannotOpenXDisplay, shownName ? shownName : "");
+    return nullptr;
+  }
+  return std::unique_ptr<Connection>(new Connection(display));
+}
+
+Connection::Connection(Display* display)
+    : display_(display), screen_(DefaultScreen(display)), root_(RootWindow(display, screen_)) {
+  registerConnection(this);
+  notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated,
+                   [this] { processPendingEvents(); });
+  // Replies read by a synchronous call may bring events along into Xlib's queue, where the
+  // socket no longer shows them; they are handled before the loop sleeps.
+  if (auto* dispatcher = QAbstractEventDispatcher::instance())
+    aboutToBlock_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] {
+      XFlush(display_);
+      dispatchQueued();
+    });
+}
+
+Connection::~Connection() {
+  QObject::disconnect(aboutToBlock_);
+  notifier_.reset();
+  XCloseDisplay(display_);
+  unregisterConnection(this);
+}
+
+XId Connection::atom(const char* name) {
+  for (const auto& [known, id] : atoms_)
+    if (known == name) return id;
+  const XId id = XInternAtom(display_, name, False);
+  atoms_.emplace_back(name, id);
+  return id;
+}
+
+int Connection::addEventHandler(EventHandler handler) {
+  handlers_.emplace_back(nextHandlerId_, std::move(handler));
+  return nextHandlerId_++;
+}
+
+void Connection::removeEventHandler(int id) {
+  std::erase_if(handlers_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void Connection::processPendingEvents() {
+  // XPending reads what the socket holds; on a broken connection it ends the program.
+  if (XPending(display_) > 0) dispatchQueued();
+}
+
+void Connection::dispatchQueued() {
+  // A handler's own requests may read more events into the queue; the outer loop takes them.
+  if (dispatching_) return;
+  dispatching_ = true;
+  while (XEventsQueued(display_, QueuedAlready) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    // A copy, so that a handler may register or remove handlers.
+    const auto handlers = handlers_;
+    for (const auto& [id, handler] : handlers) handler(event);
+  }
+  dispatching_ = false;
+}
+
+void Connection::recordProtocolError(unsigned long requestSerial) {
+  anyError_ = true;
+  latestErrorSerial_ = requestSerial;
+}
+
+Connection::ErrorTrap::ErrorTrap(Connection& connection)
+    : connection_(connection), firstRequest_(NextRequest(connection.display_)) {}
+
+bool Connection::ErrorTrap::failed() {
+  XSync(connection_.display_, False);
+  return connection_.anyError_ && connection_.latestErrorSerial_ >= firstRequest_;
+}
+
+}  // namespace tov::x11

@@ -1,0 +1,30 @@
+#include "platform/x11/x11_platform.h"
+
+#include "platform/x11/posix_termination_watch.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_pointer.h"
+#include "platform/x11/x11_taskbar.h"
+#include "platform/x11/xrandr_display.h"
+
+namespace tov {
+
+std::unique_ptr<X11Platform> X11Platform::open(std::string* error, const char* displayName) {
+  std::unique_ptr<x11::Connection> connection = x11::Connection::open(displayName, error);
+  if (!connection) return nullptr;
+  return std::unique_ptr<X11Platform>(new X11Platform(std::move(connection)));
+}
+
+X11Platform::X11Platform(std::unique_ptr<x11::Connection> connection)
+    : connection_(std::move(connection)),
+      display_(std::make_unique<x11::XRandrDisplay>(*connection_)),
+      taskbar_(std::make_unique<x11::X11Taskbar>(*connection_)),
+      pointer_(std::make_unique<x11::X11Pointer>(*connection_)),
+      termination_(std::make_unique<x11::PosixTerminationWatch>()) {}
+
+X11Platform::~X11Platform() = default;
+
+Platform X11Platform::services() {
+  return Platform{display_.get(), taskbar_.get(), pointer_.get(), termination_.get()};
+}
+
+}  // namespace tov

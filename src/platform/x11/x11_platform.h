@@ -1,0 +1,46 @@
+#pragma once
+// The Linux/X11 services of the program, owned together: one X connection of our own and
+// the display, taskbar, pointer and termination watch that work through it. Open it on the
+// user-interface thread once the application object exists, and let it outlive every user
+// of services(). This header brings in neither Xlib nor any widget.
+
+#include "platform/platform.h"
+
+#include <memory>
+#include <string>
+
+namespace tov {
+
+namespace x11 {
+class Connection;
+class XRandrDisplay;
+class X11Taskbar;
+class X11Pointer;
+class PosixTerminationWatch;
+}  // namespace x11
+
+class X11Platform {
+ public:
+  // Connects to displayName, or to $DISPLAY when it is null; null with the reason in
+  // error when the X server cannot be reached.
+  static std::unique_ptr<X11Platform> open(std::string* error, const char* displayName = nullptr);
+  ~X11Platform();
+  X11Platform(const X11Platform&) = delete;
+  X11Platform& operator=(const X11Platform&) = delete;
+
+  Platform services();
+  // For the other X11 services of the program (hot key, finding a window), which share it.
+  x11::Connection& connection() { return *connection_; }
+
+ private:
+  explicit X11Platform(std::unique_ptr<x11::Connection> connection);
+
+  // Declared first so that it is destroyed last: the others talk through it.
+  std::unique_ptr<x11::Connection> connection_;
+  std::unique_ptr<x11::XRandrDisplay> display_;
+  std::unique_ptr<x11::X11Taskbar> taskbar_;
+  std::unique_ptr<x11::X11Pointer> pointer_;
+  std::unique_ptr<x11::PosixTerminationWatch> termination_;
+};
+
+}  // namespace tov

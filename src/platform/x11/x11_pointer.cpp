@@ -1,0 +1,42 @@
+#include "platform/x11/x11_pointer.h"
+
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+namespace tov::x11 {
+
+std::vector<unsigned char> withButtonsSwapped(std::vector<unsigned char> mapping, bool swapped) {
+  if (mapping.size() < 3) return mapping;
+  mapping[0] = swapped ? 3 : 1;
+  mapping[1] = 2;
+  mapping[2] = swapped ? 1 : 3;
+  return mapping;
+}
+
+bool mappingSwapsButtons(const std::vector<unsigned char>& mapping) {
+  return mapping.size() >= 3 && mapping[0] == 3 && mapping[2] == 1;
+}
+
+X11Pointer::X11Pointer(Connection& connection) : connection_(connection) {}
+
+std::vector<unsigned char> X11Pointer::readMapping() {
+  // The core protocol allows at most 255 buttons.
+  unsigned char buffer[256];
+  const int count = XGetPointerMapping(connection_.display(), buffer, sizeof buffer);
+  if (count <= 0) return {};
+  return std::vector<unsigned char>(buffer, buffer + std::min<int>(count, sizeof buffer));
+}
+
+void X11Pointer::setButtonsSwapped(bool swapped) {
+  std::vector<unsigned char> mapping = readMapping();
+  const std::vector<unsigned char> wanted = withButtonsSwapped(mapping, swapped);
+  if (wanted == mapping) return;
+  // MappingBusy (a button held down) leaves the mapping as it was; like the system call
+  // this stands for, the outcome is not reported.
+  XSetPointerMapping(connection_.display(), wanted.data(), int(wanted.size()));
+}
+
+bool X11Pointer::buttonsSwapped() { return mappingSwapsButtons(readMapping()); }
+
+}  // namespace tov::x11

@@ -1,0 +1,115 @@
+#include "ui/controlhost.h"
+
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
+
+#include "ui/application.h"
+#include "ui/control.h"
+
+namespace tov {
+
+namespace {
+TShiftState shiftOf(const QMouseEvent& event) {
+  TShiftState shift = 0;
+  if (event.modifiers() & Qt::ShiftModifier) shift |= ssShift;
+  if (event.modifiers() & Qt::AltModifier) shift |= ssAlt;
+  if (event.modifiers() & Qt::ControlModifier) shift |= ssCtrl;
+  if (event.buttons() & Qt::LeftButton) shift |= ssLeft;
+  if (event.buttons() & Qt::RightButton) shift |= ssRight;
+  if (event.buttons() & Qt::MiddleButton) shift |= ssMiddle;
+  return shift;
+}
+
+bool contains(const Rect& r, int x, int y) {
+  return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+}  // namespace
+
+ControlHost::ControlHost(QWidget* parent) : QWidget(parent) {
+  setMouseTracking(true);
+  // Every pixel is painted from the back buffer; Qt need not clear first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+ControlHost::~ControlHost() {
+  // Controls outliving their window must not call back into it.
+  for (TControl* control : controls_) control->detachFromHost();
+}
+
+void ControlHost::removeControl(TControl* control) {
+  controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+  if (pressed_ == control) pressed_ = nullptr;
+}
+
+TControl* ControlHost::controlAt(int x, int y) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    if ((*it)->Visible() && contains((*it)->bounds(), x, y)) return *it;
+  return nullptr;
+}
+
+void ControlHost::setColor(Color color) {
+  if (color == color_) return;
+  color_ = color;
+  update();
+}
+
+void ControlHost::invalidateRect(const Rect& r) {
+  update(QRect(r.left, r.top, r.width(), r.height()));
+}
+
+void ControlHost::paintControls(Bitmap& target, const Rect& area) const {
+  Canvas canvas(target);
+  canvas.setClip(area);
+  canvas.fillRect(area, color_);
+  for (const TControl* control : controls_) {
+    if (!control->Visible()) continue;
+    Canvas inner(target);
+    inner.setClip(area);
+    control->paint(inner);
+  }
+}
+
+void ControlHost::paintEvent(QPaintEvent* event) {
+  if (backBuffer_.width() != width() || backBuffer_.height() != height())
+    backBuffer_.setSize(width(), height(), PixelFormat::pf32bit);
+  const QRect dirty = event->rect().intersected(rect());
+  if (dirty.isEmpty()) return;
+  paintControls(backBuffer_, Rect{dirty.left(), dirty.top(), dirty.right() + 1, dirty.bottom() + 1});
+  const QImage image(backBuffer_.data(), backBuffer_.width(), backBuffer_.height(),
+                     int(backBuffer_.bytesPerLine()), QImage::Format_RGB32);
+  QPainter painter(this);
+  painter.drawImage(dirty, image, dirty);
+}
+
+void ControlHost::updateCursorAt(int x, int y) {
+  TControl* under = controlAt(x, y);
+  setCursor(Screen::cursor(under ? under->Cursor() : crDefault));
+}
+
+void ControlHost::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  updateCursorAt(at.x(), at.y());
+  TControl* under = controlAt(at.x(), at.y());
+  if (under && under->OnMouseMove) {
+    const TShiftState shift = shiftOf(*event);
+    Application::guarded([&] { under->OnMouseMove(under, shift, at.x() - under->Left(), at.y() - under->Top()); });
+  }
+}
+
+void ControlHost::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  pressed_ = event->button() == Qt::LeftButton ? controlAt(at.x(), at.y()) : nullptr;
+}
+
+void ControlHost::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  TControl* pressed = pressed_;
+  pressed_ = nullptr;
+  // A click is a press and a release of the left button on the same control.
+  if (event->button() != Qt::LeftButton || !pressed || controlAt(at.x(), at.y()) != pressed) return;
+  if (pressed->OnClick) Application::guarded([&] { pressed->OnClick(pressed); });
+}
+
+}  // namespace tov

@@ -1,0 +1,54 @@
+#include "ui/edit.h"
+
+#include <QKeyEvent>
+
+#include "ui/application.h"
+
+namespace tov {
+
+namespace {
+char32_t keyCharOf(const QKeyEvent& event) {
+  switch (event.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Escape: return 27;
+    default: break;
+  }
+  const QString text = event.text();
+  if (text.isEmpty() || !text.at(0).isPrint()) return 0;
+  return text.toUcs4().value(0);
+}
+}  // namespace
+
+TEdit::TEdit(QWidget& parent, std::string name) : QLineEdit(&parent), name_(std::move(name)) {
+  setObjectName(QString::fromStdString(name_));
+  setFrame(false);
+  // Text put in by any way other than a key (paste, drop) is upper-cased as well.
+  connect(this, &QLineEdit::textEdited, this, [this] { upperCaseWholeText(); });
+}
+
+void TEdit::upperCaseWholeText() {
+  const QString upper = text().toUpper();
+  if (upper == text()) return;
+  const int cursor = cursorPosition();
+  QLineEdit::setText(upper);
+  setCursorPosition(cursor);
+}
+
+void TEdit::typeText(const QString& typed) { insert(typed.toUpper()); }
+
+void TEdit::keyPressEvent(QKeyEvent* event) {
+  char32_t key = keyCharOf(*event);
+  if (key != 0 && OnKeyPress) {
+    Application::guarded([&] { OnKeyPress(this, key); });
+    if (key == 0) return;
+  }
+  if (key >= 32) {
+    typeText(QString::fromUcs4(&key, 1));
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+}  // namespace tov

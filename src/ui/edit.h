@@ -1,0 +1,38 @@
+#pragma once
+// A single-line edit box whose text is always upper case, with a key-press event that sees
+// every character key before the box applies it.
+
+#include <QLineEdit>
+#include <functional>
+#include <string>
+
+namespace tov {
+
+class TEdit : public QLineEdit {
+ public:
+  TEdit(QWidget& parent, std::string name);
+
+  const std::string& Name() const { return name_; }
+  std::string Text() const { return text().toStdString(); }
+  void setText(const std::string& text) { QLineEdit::setText(QString::fromStdString(text)); }
+  void setBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
+  bool Visible() const { return !isHidden(); }
+  void SetFocus() { setFocus(Qt::OtherFocusReason); }
+
+  // The character of a key (13 Enter, 8 Backspace, 27 Escape, else the typed character),
+  // before the box applies it. Setting it to 0 swallows the key.
+  std::function<void(TEdit* sender, char32_t& key)> OnKeyPress;
+
+  // Upper-cases and applies what a key would type; for tests and for pasted text alike.
+  void typeText(const QString& typed);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void upperCaseWholeText();
+
+  std::string name_;
+};
+
+}  // namespace tov

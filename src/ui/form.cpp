@@ -1,0 +1,64 @@
+#include "ui/form.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+
+#include "ui/application.h"
+
+namespace tov {
+
+TForm::TForm() : ControlHost(nullptr) {
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  setAttribute(Qt::WA_DeleteOnClose, false);
+}
+
+void TForm::setCaption(const std::string& caption) {
+  caption_ = caption;
+  setWindowTitle(QString::fromStdString(caption));
+}
+
+void TForm::setDesignSize(int width, int height) { resize(width, height); }
+
+void TForm::centreOnScreen() {
+  QRect area;
+  if (screenSize_) {
+    const auto [screenWidth, screenHeight] = screenSize_();
+    area = QRect(0, 0, screenWidth, screenHeight);
+  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    area = screen->geometry();
+  }
+  if (area.isEmpty()) return;
+  move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void TForm::showEvent(QShowEvent* event) {
+  // The form is placed in the middle of the screen when it is first shown, whatever bounds
+  // were set before; on a screen of the form's size that is the top-left corner.
+  if (!centred_) {
+    centred_ = true;
+    centreOnScreen();
+  }
+  ControlHost::showEvent(event);
+  // Not every platform activates a window that is shown (no window manager, offscreen):
+  // the first activation also comes, at the latest, once the show has been handled.
+  if (!activated_) QTimer::singleShot(0, this, [this] { activateOnce(); });
+}
+
+bool TForm::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate && isVisible()) activateOnce();
+  return ControlHost::event(event);
+}
+
+void TForm::activateOnce() {
+  if (activated_) return;
+  activated_ = true;
+  if (OnActivate) Application::guarded(OnActivate);
+}
+
+TPanel::TPanel(QWidget& parent, std::string name) : ControlHost(&parent), name_(std::move(name)) {
+  setObjectName(QString::fromStdString(name_));
+}
+
+}  // namespace tov

@@ -1,0 +1,29 @@
+#pragma once
+// A timer of the message loop: ticks come while the user-interface thread serves events.
+
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+namespace tov {
+
+class TTimer {
+ public:
+  explicit TTimer(std::uint32_t interval = 1000);
+
+  bool Enabled() const { return enabled_; }
+  void setEnabled(bool enabled);
+  std::uint32_t Interval() const { return interval_; }
+  void setInterval(std::uint32_t interval);
+
+  std::function<void(TTimer* sender)> OnTimer;
+
+ private:
+  void rearm();
+
+  QTimer timer_;
+  bool enabled_ = false;
+  std::uint32_t interval_;
+};
+
+}  // namespace tov

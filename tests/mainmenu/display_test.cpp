@@ -1,0 +1,138 @@
+// How the menu takes the display over at creation and gives it back at destruction.
+#include "mainmenu/menu_fixture.h"
+
+namespace tov::test {
+namespace {
+
+struct DisplayCase {
+  const char* name;
+  DeviceCaps start;
+  std::vector<DisplayMode> modes;
+  const char* settingsFile;  // null: no displaysettings.txt
+  bool currentReadable;
+  // What must happen:
+  std::vector<std::uint64_t> switchedTo;  // nativeIds asked for at creation
+  const char* message;                    // null: none
+  bool closeTimerArmed;
+  std::vector<std::uint64_t> restoredTo;  // nativeIds asked for at destruction
+};
+
+const std::vector<DisplayMode> kMachineModes = {
+    mode(1024, 768, 32, 75, 1), mode(800, 600, 32, 60, 2), mode(800, 600, 16, 75, 3),
+    mode(640, 480, 32, 75, 4)};
+
+const DisplayCase kDisplayCases[] = {
+    {"AlreadyAt800x600x32", {60, 800, 600, 32}, kMachineModes, nullptr, true, {}, nullptr, false, {}},
+    {"AlreadyAt800x600x8", {60, 800, 600, 8}, kMachineModes, nullptr, true, {}, kColourDepthMessage, false, {}},
+    {"Only16BitKeepsThe75HzRate", {75, 1024, 768, 32}, kMachineModes, nullptr, true, {3}, nullptr, false, {999}},
+    {"LaterOfTwoMatchesWins", {60, 1024, 768, 32},
+     {mode(800, 600, 32, 60, 11), mode(1024, 768, 32, 60, 12), mode(800, 600, 32, 60, 13)},
+     nullptr, true, {13}, nullptr, false, {999}},
+    {"RotatedModeNeverChosen", {60, 1024, 768, 32},
+     [] { auto m = mode(800, 600, 32, 60, 21); m.orientation = 1; return std::vector<DisplayMode>{m}; }(),
+     nullptr, true, {}, kNoDisplayModeMessage, true, {}},
+    {"NoMatchAtEitherDepth", {85, 1024, 768, 32}, kMachineModes, nullptr, true, {}, kNoDisplayModeMessage, true, {}},
+    {"CurrentModeUnreadableIsNotRestored", {60, 1024, 768, 32}, kMachineModes, nullptr, false, {2}, nullptr, false, {}},
+    {"SettingsSetYes", {60, 1024, 768, 32}, kMachineModes, "SET=YES\n", true, {2}, nullptr, false, {999}},
+    {"SettingsSetYesInsideLongerText", {60, 1024, 768, 32}, kMachineModes, "# SET=YES please\r\n", true, {2}, nullptr, false, {999}},
+    {"SettingsOtherText", {60, 1024, 768, 32}, kMachineModes, "SET=NO\n", true, {}, nullptr, false, {}},
+    {"SettingsLowerCase", {60, 1024, 768, 32}, kMachineModes, "set=yes\n", true, {}, nullptr, false, {}},
+    {"SettingsEmptyFile", {60, 1024, 768, 32}, kMachineModes, "", true, {}, nullptr, false, {}},
+    {"SettingsSetYesOnSecondLineOnly", {60, 1024, 768, 32}, kMachineModes, "SET=NO\nSET=YES\n", true, {}, nullptr, false, {}},
+};
+
+std::vector<std::uint64_t> idsOf(const std::vector<DisplayMode>& modes) {
+  std::vector<std::uint64_t> ids;
+  for (const DisplayMode& m : modes) ids.push_back(m.nativeId);
+  return ids;
+}
+
+class DisplaySetup : public MenuTest, public ::testing::WithParamInterface<DisplayCase> {};
+
+TEST_P(DisplaySetup, SwitchesAtCreationAndRestoresAtDestruction) {
+  const DisplayCase& c = GetParam();
+  platform.display.caps = c.start;
+  platform.display.modes = c.modes;
+  platform.display.currentReadable = c.currentReadable;
+  if (c.settingsFile) writeFile("displaysettings.txt", c.settingsFile);
+
+  RecordingForm& menu = createForm();
+  EXPECT_EQ(idsOf(platform.display.changes), c.switchedTo);
+  if (c.message) {
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, c.message);
+  } else {
+    EXPECT_TRUE(messages.empty());
+  }
+  EXPECT_EQ(menu.closetimer.Enabled(), c.closeTimerArmed);
+  EXPECT_EQ(menu.closetimer.Interval(), 2500u);
+  if (!c.closeTimerArmed) {
+    EXPECT_EQ(menu.geometry(), QRect(0, 0, 800, 600));
+  }
+
+  platform.display.changes.clear();
+  form.reset();
+  EXPECT_EQ(idsOf(platform.display.changes), c.restoredTo);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, DisplaySetup, ::testing::ValuesIn(kDisplayCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MenuTest, NoModeMessageIsInformationAndTheWindowKeepsItsDesignSize) {
+  platform.display.caps = {85, 1024, 768, 32};
+  platform.display.modes = kMachineModes;
+  RecordingForm& menu = createForm();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "Information");
+  EXPECT_EQ(messages[0].buttons, unsigned(mbOK));
+  EXPECT_EQ(menu.size(), QSize(790, 564));
+  // The close timer's tick disables it and closes the window.
+  menu.show();
+  menu.closetimerTimer();
+  EXPECT_FALSE(menu.closetimer.Enabled());
+  EXPECT_FALSE(menu.isVisible());
+}
+
+TEST_F(MenuTest, ColourDepthMessageIsAWarning) {
+  platform.display.caps = {60, 800, 600, 8};
+  createForm();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].caption, "Warning");
+}
+
+TEST_F(MenuTest, RestoreOnlyWhenTheDisplayChanged) {
+  platform.display.caps = {60, 1024, 768, 32};
+  platform.display.modes = kMachineModes;
+  RecordingForm& menu = createForm();
+  ASSERT_EQ(platform.display.changes.size(), 1u);
+  // Someone put the display back already: nothing to restore, and the list is gone.
+  platform.display.caps = {60, 1024, 768, 32};
+  platform.display.changes.clear();
+  menu.RestoreDisplayMode();
+  EXPECT_TRUE(platform.display.changes.empty());
+  EXPECT_TRUE(menu.modeList.empty());
+}
+
+TEST_F(MenuTest, DesktopIsTakenOverInOrderAndGivenBack) {
+  platform.display.caps = {60, 1024, 768, 32};
+  platform.display.modes = kMachineModes;
+  platform.pointer.swapped = true;
+  createForm();
+  EXPECT_TRUE(platform.taskbar.hidden);
+  EXPECT_EQ(platform.taskbar.calls, (std::vector<std::string>{"find", "hide 7"}));
+  form.reset();
+  EXPECT_FALSE(platform.taskbar.hidden);
+  EXPECT_EQ(platform.taskbar.calls.back(), "show 7");
+  EXPECT_FALSE(platform.pointer.swapped);
+  EXPECT_EQ(platform.display.caps, (DeviceCaps{60, 1024, 768, 32}));
+}
+
+TEST_F(MenuTest, NoTaskbarFoundPassesTheNullHandle) {
+  platform.taskbar.handle = 0;
+  createForm();
+  form.reset();
+  EXPECT_EQ(platform.taskbar.calls, (std::vector<std::string>{"find", "hide 0", "show 0"}));
+}
+
+}  // namespace
+}  // namespace tov::test

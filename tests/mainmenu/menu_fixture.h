@@ -1,0 +1,51 @@
+#pragma once
+// A main form on test doubles, in a program folder of its own, with every message box and
+// every sound it asked for recorded.
+
+#include <QImage>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "doubles/fake_platform.h"
+#include "mainmenu/mainform.h"
+#include "ui/application.h"
+
+namespace tov::test {
+
+class RecordingForm : public TForm1 {
+ public:
+  using TForm1::TForm1;
+  std::vector<std::string> sounds;  // paths relative to the program folder
+
+ protected:
+  void playWaveFile(const std::string& path) override;
+};
+
+class MenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // A program folder with the frames named (e.g. "m1.jpg") as small JPEGs.
+  void writeFrames(const std::vector<std::string>& names);
+  void writeFile(const std::string& relative, const std::string& content);
+  RecordingForm& createForm();
+  // Shows the form, which activates it, and serves events until condition holds.
+  bool serveUntil(const std::function<bool()>& condition, int timeoutMs);
+  std::vector<std::string> messageTexts() const;
+
+  std::filesystem::path folder;
+  FakePlatform platform;
+  std::unique_ptr<RecordingForm> form;
+  std::vector<Application::MessageRequest> messages;
+
+ private:
+  std::filesystem::path previousDirectory_;
+  Application::MessageHandler previousHandler_;
+};
+
+}  // namespace tov::test

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing the menu need.
+# Idempotent: apt-get runs only when a package is missing, so a prepared machine
+# pays nothing for it.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake make pkg-config
+  # libraries of the program
+  qt6-base-dev libjpeg-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev
+  timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev
+  # tests and benchmarks, with the peers the benchmarks compare against
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libspng-dev libstb-dev
+  # the test desktop
+  xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
+  xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick
+  # demo content and fonts
+  espeak-ng sox fonts-liberation fonts-dejavu-core
+  # the volume control that the mute picture opens
+  pavucontrol
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+if ((${#missing[@]} == 0)); then
+  exit 0
+fi
+
+echo "installing: ${missing[*]}"
+sudo_cmd=()
+if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -q
+"${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
