@@ -201,7 +201,7 @@ bool TTimerThread::waitOutInterval(std::unique_lock<std::mutex>& lock) {
   while (!wakeSignalled_) {
     // While paused the wait stands still: resumption signals the event, which ends it.
     // An interval of 0 never runs out (it is never waited while enabled, but stays safe).
-    if (interval == 0) {
+    if (paused_ || interval == 0) {
       wakeup_.wait(lock);
     } else if (wakeup_.wait_until(lock, deadline) == std::cv_status::timeout && !wakeSignalled_ &&
                !paused_) {

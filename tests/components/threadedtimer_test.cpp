@@ -282,9 +282,11 @@ struct DestroyCase {
 
 class DestructionTest : public ThreadedTimerTest, public ::testing::WithParamInterface<DestroyCase> {};
 
+// Clears the caller's pointer first, so that a handler run during destruction would see it.
 void destroyOwner(QObject*& owner) {
-  delete owner;
+  QObject* dying = owner;
   owner = nullptr;
+  delete dying;
 }
 
 // A destruction that deadlocks would hang the suite; this turns the hang into a failure.
@@ -320,7 +322,7 @@ TEST_P(DestructionTest, EndsTheWorkerPromptlyAndDeliversNothingAfterwards) {
   auto* timer = new TThreadedTimer(owner);
   timer->setInterval(GetParam().interval);
   timer->OnTimer = [this, &owner](TThreadedTimer*) {
-    ASSERT_NE(owner, nullptr) << "tick after destruction";
+    ASSERT_NE(owner, nullptr) << "tick during or after destruction";
     recordTick();
   };
   const auto start = Clock::now();

@@ -64,7 +64,9 @@ bool xTestsRequired();
 
 // In a test: skips it with the reason, or fails it where X tests are required.
 #define TOV_SKIP_WITHOUT_X(session, whyNot)                  \
-  if (!(session)) {                                          \
-    if (::tov::test::xTestsRequired()) FAIL() << (whyNot);   \
-    GTEST_SKIP() << (whyNot);                                \
-  }
+  do {                                                       \
+    if (!(session)) {                                        \
+      if (::tov::test::xTestsRequired()) FAIL() << (whyNot); \
+      GTEST_SKIP() << (whyNot);                              \
+    }                                                        \
+  } while (false)
