@@ -1,5 +1,7 @@
 #include "ui/control.h"
 
+#include <algorithm>
+
 #include "ui/controlhost.h"
 
 namespace tov {
@@ -69,6 +71,20 @@ void TImage::fitToPicture() {
     setBounds(Left(), Top(), picture_.width(), picture_.height());
 }
 
+Rect TImage::drawnRect() const {
+  const Graphic* graphic = picture_.graphic();
+  return stretch_ ? bounds() : Rect{Left(), Top(), Left() + graphic->width(), Top() + graphic->height()};
+}
+
+bool TImage::coversOpaquely(const Rect& area) const {
+  const Graphic* graphic = picture_.graphic();
+  if (!graphic || graphic->empty() || graphic->transparent()) return false;
+  const Rect drawn = drawnRect();
+  const Rect& b = bounds();
+  return std::max(drawn.left, b.left) <= area.left && std::max(drawn.top, b.top) <= area.top &&
+         std::min(drawn.right, b.right) >= area.right && std::min(drawn.bottom, b.bottom) >= area.bottom;
+}
+
 void TImage::paint(Canvas& canvas) const {
   const Graphic* graphic = picture_.graphic();
   if (!graphic || graphic->empty()) return;
@@ -80,9 +96,7 @@ void TImage::paint(Canvas& canvas) const {
   clip.bottom = std::min(clip.bottom, bounds().bottom);
   if (clip.width() <= 0 || clip.height() <= 0) return;
   canvas.setClip(clip);
-  const Rect dest = stretch_ ? bounds()
-                             : Rect{Left(), Top(), Left() + graphic->width(), Top() + graphic->height()};
-  graphic->draw(canvas, dest);
+  graphic->draw(canvas, drawnRect());
 }
 
 }  // namespace tov

@@ -45,6 +45,9 @@ class TControl {
   void setCursor(TCursor cursor);
 
   virtual void paint(Canvas& canvas) const = 0;
+  // Whether painting this control fills every pixel of area with opaque colour, so that
+  // nothing drawn before it there can show.
+  virtual bool coversOpaquely(const Rect&) const { return false; }
   void invalidate();
 
   NotifyEvent OnClick;
@@ -81,8 +84,10 @@ class TImage : public TControl {
   void setStretch(bool stretch);
 
   void paint(Canvas& canvas) const override;
+  bool coversOpaquely(const Rect& area) const override;
 
  private:
+  Rect drawnRect() const;
   void fitToPicture();
 
   Picture picture_;

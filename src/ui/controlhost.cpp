@@ -60,14 +60,22 @@ void ControlHost::invalidateRect(const Rect& r) {
 }
 
 void ControlHost::paintControls(Bitmap& target, const Rect& area) const {
-  Canvas canvas(target);
-  canvas.setClip(area);
-  canvas.fillRect(area, color_);
-  for (const TControl* control : controls_) {
-    if (!control->Visible()) continue;
+  // Painting starts at the last control that hides everything before it in area (a frame
+  // over the whole window), so a frame is not drawn over a cleared buffer every time.
+  auto first = controls_.end();
+  for (auto it = controls_.begin(); it != controls_.end(); ++it)
+    if ((*it)->Visible() && (*it)->coversOpaquely(area)) first = it;
+  if (first == controls_.end()) {
+    Canvas canvas(target);
+    canvas.setClip(area);
+    canvas.fillRect(area, color_);
+    first = controls_.begin();
+  }
+  for (auto it = first; it != controls_.end(); ++it) {
+    if (!(*it)->Visible()) continue;
     Canvas inner(target);
     inner.setClip(area);
-    control->paint(inner);
+    (*it)->paint(inner);
   }
 }
 
