@@ -85,20 +85,21 @@ void TThreadedTimer::setThreadPriority(TThreadPriority value) { worker_->setThre
 void TThreadedTimer::tickRoutine() {
   QPointer<TThreadedTimer> alive(this);
   // A tick that arrives after the timer was disabled is dropped.
-  if (enabled_ && OnTimer) callOnTimer();
+  const bool handled = !(enabled_ && OnTimer) || callOnTimer();
   // A handler may free its own timer; the destructor has then released the worker already.
-  if (alive) worker_->completeHandOver();
+  if (alive) worker_->completeHandOver(handled);
 }
 
-void TThreadedTimer::callOnTimer() {
+bool TThreadedTimer::callOnTimer() {
   // A copy, so that a handler freeing this timer does not destroy the function it runs in.
   const auto handler = OnTimer;
   try {
-    Application::guarded([&] { handler(this); });
+    handler(this);
+    return true;
   } catch (...) {
-    // Nothing may leave a tick: Qt's event delivery does not carry exceptions, and the
-    // worker must be released.
-    Application::handleException(Exception(ErrorCode::UnknownError));
+    // The error goes back to the worker, which ends; nothing is reported. A handler that
+    // must not stop its timer catches its own errors.
+    return false;
   }
 }
 
@@ -168,11 +169,11 @@ void TTimerThread::terminateAndWait() {
   if (started_) wait();
 }
 
-void TTimerThread::completeHandOver() {
+void TTimerThread::completeHandOver(bool handled) {
   {
     std::lock_guard lock(mutex_);
     if (handOver_ != HandOver::Pending) return;
-    handOver_ = HandOver::Completed;
+    handOver_ = handled ? HandOver::Completed : HandOver::Failed;
   }
   wakeup_.notify_one();
 }
@@ -185,7 +186,8 @@ void TTimerThread::run() {
     waitWhilePaused(lock);
     if (waitOutInterval(lock)) {
       waitWhilePaused(lock);  // paused after the time-out: the hand-over waits for resumption
-      if (!terminateRequested_) handOver(lock);
+      // An error in the tick's handler ends the worker for good.
+      if (!terminateRequested_ && !handOver(lock)) return;
     }
   } while (!terminateRequested_);
 }
@@ -212,14 +214,16 @@ bool TTimerThread::waitOutInterval(std::unique_lock<std::mutex>& lock) {
   return false;
 }
 
-void TTimerThread::handOver(std::unique_lock<std::mutex>& lock) {
+bool TTimerThread::handOver(std::unique_lock<std::mutex>& lock) {
   handOver_ = HandOver::Pending;
   // Queued to the owner's thread: any event processing there runs it, nested loops and modal
   // boxes included. Posting under the lock keeps "paused means no hand-over" exact.
   QMetaObject::invokeMethod(
       &owner_, [owner = &owner_] { owner->tickRoutine(); }, Qt::QueuedConnection);
   wakeup_.wait(lock, [this] { return handOver_ != HandOver::Pending; });
+  const bool handled = handOver_ != HandOver::Failed;
   handOver_ = HandOver::None;
+  return handled;
 }
 
 }  // namespace tov

@@ -44,7 +44,7 @@ class TThreadedTimer : public QObject {
 
   // The receiving end of a hand-over, run by the user-interface thread's event processing.
   void tickRoutine();
-  void callOnTimer();
+  bool callOnTimer();  // false when the handler failed
 
   bool enabled_ = false;
   std::unique_ptr<TTimerThread> worker_;
@@ -78,17 +78,18 @@ class TTimerThread : public QThread {
   void terminateAndWait();
 
   // Called by the tick routine when the tick has been handled.
-  void completeHandOver();
+  // handled false: the tick's handler failed, and the worker ends.
+  void completeHandOver(bool handled);
 
  protected:
   void run() override;
 
  private:
-  enum class HandOver { None, Pending, Completed, Cancelled };
+  enum class HandOver { None, Pending, Completed, Failed, Cancelled };
 
   bool waitOutInterval(std::unique_lock<std::mutex>& lock);
   void waitWhilePaused(std::unique_lock<std::mutex>& lock);
-  void handOver(std::unique_lock<std::mutex>& lock);
+  bool handOver(std::unique_lock<std::mutex>& lock);  // false: the handler failed
 
   TThreadedTimer& owner_;
   bool started_ = false;                            // user-interface thread only

@@ -80,6 +80,9 @@ void guarded(const std::function<void()>& work) {
     work();
   } catch (const std::exception& error) {
     handleException(error);
+  } catch (...) {
+    // Nothing may leave a handler: Qt's event delivery does not carry exceptions.
+    handleException(Exception(ErrorCode::UnknownError));
   }
 }
 

@@ -47,6 +47,8 @@ std::vector<std::uint64_t> idsOf(const std::vector<DisplayMode>& modes) {
   return ids;
 }
 
+void PrintTo(const DisplayCase& c, std::ostream* out) { *out << c.name; }
+
 class DisplaySetup : public MenuTest, public ::testing::WithParamInterface<DisplayCase> {};
 
 TEST_P(DisplaySetup, SwitchesAtCreationAndRestoresAtDestruction) {
