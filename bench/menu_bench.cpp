@@ -17,6 +17,7 @@
 #include "doubles/fake_platform.h"
 #include "imaging/graphic.h"
 #include "mainmenu/mainform.h"
+#include "platform/sdl/sdl_audio.h"
 
 namespace {
 
@@ -55,11 +56,13 @@ BENCHMARK(BM_PlainLibjpegDecode)->Unit(benchmark::kMillisecond);
 
 // A main form on test doubles, working in the demo program folder.
 struct MenuInSuite {
-  MenuInSuite() {
+  explicit MenuInSuite(const std::function<void(tov::Platform&)>& adjust = {}) {
     tov::registerBuiltInGraphicKinds();
     std::filesystem::current_path(kSuite);
     platform.display.caps = tov::DeviceCaps{60, 800, 600, 32};  // no switch, so no message box
-    form = std::make_unique<tov::TForm1>(platform.services());
+    tov::Platform services = platform.services();
+    if (adjust) adjust(services);
+    form = std::make_unique<tov::TForm1>(services);
     form->menuFolder = kSuite + "/menu/";
     form->fxSoundsFolder = kSuite + "/fxsounds/";
     backBuffer.setSize(800, 600, tov::PixelFormat::pf32bit);
@@ -110,5 +113,29 @@ void BM_AnimationTickInterval(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_AnimationTickInterval)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// PlayFxSound for each demo effect sound, through the real SDL_mixer output (the dummy
+// audio driver: no sound card needed), against reading the same file alone.
+const char* const kEffectSounds[] = {"blaai.wav", "back.wav", "report.wav"};
+
+void BM_ReadSoundFile(benchmark::State& state) {
+  const std::string path = kSuite + "/fxsounds/" + kEffectSounds[state.range(0)];
+  for (auto _ : state) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.SetLabel(kEffectSounds[state.range(0)]);
+}
+BENCHMARK(BM_ReadSoundFile)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
+
+void BM_PlayFxSound(benchmark::State& state) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  tov::SdlAudio audio;
+  MenuInSuite menu([&](tov::Platform& platform) { audio.addTo(platform); });
+  for (auto _ : state) menu.form->PlayFxSound(kEffectSounds[state.range(0)]);
+  state.SetLabel(kEffectSounds[state.range(0)]);
+}
+BENCHMARK(BM_PlayFxSound)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

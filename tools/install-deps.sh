@@ -19,6 +19,8 @@ packages=(
   espeak-ng sox fonts-liberation fonts-dejavu-core
   # the volume control that the mute picture opens
   pavucontrol
+  # the PNG loader's fuzzing (libFuzzer and its sanitizers come with clang's runtime)
+  clang libclang-rt-14-dev
 )
 
 missing=()

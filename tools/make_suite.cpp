@@ -2,7 +2,9 @@
 // main form.
 //   make_suite SUITE_DIR             writes SUITE_DIR/menu/m1.jpg ... m13.jpg
 //   make_suite --assets ASSETS_DIR   writes bground.pic, greenled.pic, yellowled.pic,
-//                                    overlay_afr.pic, overlay_eng.pic
+//                                    overlay_afr.pic, overlay_eng.pic, the morphing buttons'
+//                                    morph_*1.pic and morph_*2.pic, and the morphing
+//                                    button's built-in morph_b1.jpg and morph_b2.jpg
 // Drawing is deterministic, so running it again gives the same files.
 
 #include <QGuiApplication>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "suite_buttons.h"
 #include "suite_frames.h"
 #include "suite_jpeg.h"
 
@@ -24,6 +27,8 @@ TOV_DECLARE_ERROR(EFCreateError, Exception);
 
 // Quality 85 keeps the lettering crisp while every frame stays well below 120 KB.
 constexpr int kJpegQuality = 85;
+// The small button pictures are stretched on screen, which shows JPEG's blocks more.
+constexpr int kButtonJpegQuality = 92;
 
 void ensureFolder(const std::filesystem::path& folder) {
   std::error_code error;
@@ -52,6 +57,11 @@ void writeFormPictures(const std::filesystem::path& assetsFolder) {
   for (const NamedImage& picture : drawFormPictures())
     writeFile(assetsFolder / picture.fileName.toStdString(),
               storedJpeg(encodeJpeg(picture.image, kJpegQuality)));
+  for (const NamedImage& picture : drawMorphButtonPictures())
+    writeFile(assetsFolder / picture.fileName.toStdString(),
+              storedJpeg(encodeJpeg(picture.image, kButtonJpegQuality)));
+  for (const NamedImage& picture : drawMorphButtonDefaults())
+    writeFile(assetsFolder / picture.fileName.toStdString(), encodeJpeg(picture.image, kButtonJpegQuality));
 }
 
 int run(const std::vector<std::string>& args) {

@@ -5,6 +5,7 @@
 
 #include "imaging/graphic.h"
 #include "mainmenu/mainform.h"
+#include "platform/sdl/sdl_audio.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
 
@@ -21,7 +22,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
     return 1;
   }
-  const tov::Platform platform = x11->services();
+  // Without an audio device the program goes on silently; the music says why when it opens.
+  tov::SdlAudio audio;
+  tov::Platform platform = x11->services();
+  audio.addTo(platform);
 
   int exitCode = 0;
   {

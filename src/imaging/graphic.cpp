@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "imaging/jpeg.h"
+#include "imaging/pngreader.h"
 
 namespace tov {
 
@@ -45,6 +46,7 @@ void addKind(std::vector<GraphicKind>& kinds, const std::string& extension,
 void addBuiltInKinds(std::vector<GraphicKind>& kinds) {
   for (const char* extension : {"JPG", "JPEG", "JPE"})
     addKind(kinds, extension, "TJPEGImage", [] { return std::make_unique<TJPEGImage>(); });
+  addKind(kinds, "PNG", "TPngPicture", [] { return std::make_unique<TPngPicture>(); });
 }
 
 // Kinds are registered at start-up and looked up at every load; the lock keeps a load on

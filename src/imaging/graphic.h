@@ -52,7 +52,7 @@ void unregisterGraphicKind(const std::string& className);
 std::unique_ptr<Graphic> createGraphicForExtension(const std::string& extension);  // null: none
 std::unique_ptr<Graphic> createGraphicForClass(const std::string& className);     // null: none
 
-// Registers the kinds the program is built with (JPEG now; PNG registers itself too).
+// Registers the kinds the program is built with: JPEG and PNG.
 void registerBuiltInGraphicKinds();
 
 }  // namespace tov

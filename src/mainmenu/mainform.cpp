@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <filesystem>
+#include <tuple>
 #include <QPalette>
 
 #include "mainmenu/assets.h"
@@ -130,8 +131,8 @@ void TForm1::layOutControls() {
     panel.setVisible(place.visible);
     button.setBounds(place.buttonLeft, place.buttonTop, place.buttonWidth, place.buttonHeight);
     button.setStretchToFit(place.stretch);
-    button.setRate(250);
-    button.setCursorId(crHand);
+    button.setMorphRate(250);
+    button.setCursor(crHand);
   }
   animatetimer.setInterval(200);
 }
@@ -139,16 +140,28 @@ void TForm1::layOutControls() {
 void TForm1::loadStoredPictures() {
   const std::pair<TImage*, const char*> stored[] = {
       {&bground, "bground.pic"}, {&GreenLed, "greenled.pic"}, {&YellowLed, "yellowled.pic"},
-      {&overlay_eng, "overlay_eng.pic"}, {&overlay_afr, "overlay_afr.pic"}};
+      {&overlay_eng, "overlay_eng.pic"}, {&overlay_afr, "overlay_afr.pic"}, {&mutebtn, "mutebtn.pic"}};
   for (const auto& [image, name] : stored) {
     image->picture().loadFromStored(assets::embeddedFile(name));
     image->pictureChanged();
+  }
+  const std::tuple<TMorphButton*, const char*, const char*> morphStored[] = {
+      {&exitbut, "morph_exit1.pic", "morph_exit2.pic"},     {&exitbut2, "morph_exit1.pic", "morph_exit2.pic"},
+      {&reportbut, "morph_report1.pic", "morph_report2.pic"}, {&reportbut2, "morph_report1.pic", "morph_report2.pic"},
+      {&MorphButton1, "morph_back1.pic", "morph_back2.pic"},  {&lefthandbut, "morph_left1.pic", "morph_left2.pic"},
+      {&righthandbut, "morph_right1.pic", "morph_right2.pic"}};
+  for (const auto& [button, resting, hover] : morphStored) {
+    button->MorphPic1().loadFromStored(assets::embeddedFile(resting));
+    button->morphPicChanged();
+    button->MorphPic2().loadFromStored(assets::embeddedFile(hover));
+    button->morphPicChanged();
   }
 }
 
 void TForm1::wireEvents() {
   OnActivate = [this] { FormActivate(); };
   closetimer.OnTimer = [this](TTimer*) { closetimerTimer(); };
+  music.OnNotify = [this](TMediaPlayer*) { Application::guarded([this] { musicNotify(); }); };
   // An error met inside a tick (a frame that cannot be decoded) is reported and the screen
   // sequence goes on; letting it reach the timer would end the timer's worker for good.
   animatetimer.OnTimer = [this](auto*) {
@@ -190,7 +203,7 @@ void TForm1::FormActivate() {
   languageSoundsFolder = programFolder + "Sounds-eng/";
   fxSoundsFolder = programFolder + "fxsounds/";
   pupilName.clear();
-  startMusic();
+  StartMusic();
   currentFrame = 1;
   language = 0;
   ShowFrame(1, 0);
@@ -222,8 +235,9 @@ void TForm1::PlayLanguageSound(const std::string& file) {
   if (fileExists(languageSoundsFolder + file)) playWaveFile(languageSoundsFolder + file);
 }
 
-void TForm1::playWaveFile(const std::string&) {}
-
-void TForm1::startMusic() {}
+void TForm1::playWaveFile(const std::string& path) {
+  sound.Wave().LoadFromFile(path);
+  sound.Wave().Play();
+}
 
 }  // namespace tov

@@ -10,6 +10,8 @@
 #include "components/morphbutton.h"
 #include "components/threadedtimer.h"
 #include "platform/platform.h"
+#include "sound/mediaplayer.h"
+#include "sound/wave.h"
 #include "ui/control.h"
 #include "ui/edit.h"
 #include "ui/form.h"
@@ -25,6 +27,11 @@ inline constexpr const char* kMissingFrameMessage =
 inline constexpr const char* kNoDisplayModeMessage =
     "This program requires a screen resolution of at least 800x600 @ 16bit colour. Please "
     "update your display drivers.";
+inline constexpr const char* kMidiDriverMessage =
+    "The MCI driver for midi-files is not properly installed. Midi files are music files that "
+    "are used for background music. Do you want to disable the music?";
+inline constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
+inline constexpr const char* kSelectionTune = "mm8-select.mid";
 inline constexpr const char* kColourDepthMessage =
     "This program requires a colordepth of at least 16-bit to view the graphics in this "
     "application. Update your display driver or graphics adaptor.";
@@ -33,7 +40,18 @@ inline constexpr const char* kColourDepthMessage =
 // other variant.
 std::string frameFileName(const std::string& menuFolder, int number, int variant);
 
+// The random pick of the next piece: 1 to count, from the time of day in milliseconds since
+// midnight (UTC), by one step of the linear congruential generator.
+int pickMusicIndex(int count, std::uint32_t msSinceMidnight);
+
+// The MIDI files of folder in the order the system lists them; includeHidden adds the
+// files whose names begin with a dot. Folders are never listed.
+std::vector<std::string> listMidiFiles(const std::string& folder, bool includeHidden);
+
 class TForm1 : public TForm {
+  // First, so that the components below can be built on the platform's services.
+  Platform platform_;
+
  public:
   // Creates every control and runs FormCreate.
   explicit TForm1(const Platform& platform);
@@ -59,6 +77,10 @@ class TForm1 : public TForm {
   void PlayFxSound(const std::string& file);
   void PlayLanguageSound(const std::string& file);
 
+  void StartMusic();
+  void PlayNextMusic();
+  void musicNotify();
+
   // Menu state.
   TaskbarHandle taskbarWindow = 0;
   std::string programFolder;
@@ -77,6 +99,12 @@ class TForm1 : public TForm {
   std::string activityPath;
   bool musicPending = false;
   bool volumeControlRunning = false;
+
+  // The music folder's pieces, read once at the first random pick. The list grows with the
+  // folder: a folder of more than fifty pieces is played whole.
+  std::vector<std::string> musicFiles;
+  int musicFileCount = 0;
+  bool musicListLoaded = false;
 
   // Display setup state.
   DeviceCaps startMode;
@@ -111,6 +139,7 @@ class TForm1 : public TForm {
   TImage langoverlayafr{*this, "langoverlayafr"};
   TImage mutebtn{*this, "mutebtn"};
   TEdit nameedit{*this, "nameedit"};
+  TMediaPlayer music{*platform_.music};
   TPanel exitpanel{*this, "exitpanel"};
   TMorphButton exitbut{exitpanel, "exitbut"};
   TPanel reportpanel2{*this, "reportpanel2"};
@@ -129,13 +158,14 @@ class TForm1 : public TForm {
   // Components without a window. The animation timer goes first at destruction, so no
   // tick reaches a control that is already gone.
   TTimer closetimer{2500};
+  TWaveComp sound{*platform_.waveOutput};
   TThreadedTimer animatetimer;
 
  protected:
   // Plays a wave file that exists, without waiting for it.
   virtual void playWaveFile(const std::string& path);
-  // The start of the background music at the first activation.
-  virtual void startMusic();
+  // Milliseconds since midnight, UTC: the seed of every random pick of music.
+  virtual std::uint32_t timeOfDayMs() const;
   // The tick after the last frame of the launch run starts the chosen activity.
   virtual void launchChosenActivity();
 
@@ -145,7 +175,6 @@ class TForm1 : public TForm {
   void wireEvents();
   int screenWidth() const;
 
-  Platform platform_;
   bool destroyed_ = false;
 };
 

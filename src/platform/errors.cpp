@@ -27,6 +27,94 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::SuiteToolUsage,
      "usage: make_suite SUITE_DIR            writes the demo frames to SUITE_DIR/menu/\n"
      "       make_suite --assets ASSETS_DIR  writes the form's stored pictures"},
+    {ErrorCode::InvalidWave, "Invalid wave: the data is not a RIFF WAVE file"},
+    {ErrorCode::WaveHeaderTruncated, "GetWaveData: the wave data ends inside its header"},
+    {ErrorCode::WaveTooLarge, "Wave is too large"},
+    {ErrorCode::StreamReadError, "Stream read error"},
+    {ErrorCode::StreamWriteError, "Stream write error"},
+    {ErrorCode::CannotCreateFile, "Cannot create file %s"},
+    {ErrorCode::MidiValueOutOfRange, "MIDI value out of range: %s"},
+    {ErrorCode::MidiNotesOverlap, "MIDI notes of the same key overlap: %s"},
+    {ErrorCode::ScoreNotationInvalid, "Cannot read the score notation \"%s\""},
+    {ErrorCode::MusicToolUsage, "usage: make_music MUSIC_DIR  writes the demo MIDI pieces to MUSIC_DIR"},
+    {ErrorCode::PngCannotResize,
+     "The \"Portable Network Graphics\" image can not be resize by changing width and height "
+     "properties. Try assigning the image from a bitmap."},
+    {ErrorCode::PngChunksIncompatible, "The chunks must be compatible to be assigned."},
+    {ErrorCode::PngInvalidFileHeader,
+     "The file being readed is not a valid \"Portable Network Graphics\" image because it "
+     "contains an invalid header. This file may be corruped, try obtaining it again."},
+    {ErrorCode::PngUnexpectedEnd,
+     "This \"Portable Network Graphics\" image is invalid because the decoder found an "
+     "unexpected end of the file."},
+    {ErrorCode::PngIHDRNotFirst,
+     "This \"Portable Network Graphics\" image is not supported or it might be invalid.\r\n"
+     "(IHDR chunk is not the first)"},
+    {ErrorCode::PngUnknownCriticalChunk,
+     "This \"Portable Network Graphics\" image contains an unknown critical part which could "
+     "not be decoded."},
+    {ErrorCode::PngInvalidCRC,
+     "This \"Portable Network Graphics\" image is not valid because it contains invalid pieces "
+     "of data (crc error)"},
+    {ErrorCode::PngInvalidIHDR,
+     "The \"Portable Network Graphics\" image could not be loaded because one of its main piece "
+     "of data (ihdr) might be corrupted"},
+    {ErrorCode::PngSizeExceeds,
+     "This \"Portable Network Graphics\" image is not supported because either it's width or "
+     "height exceeds the maximum size, which is 65535 pixels length."},
+    {ErrorCode::PngUnknownCompression,
+     "This \"Portable Network Graphics\" image is encoded with an unknown compression scheme "
+     "which could not be decoded."},
+    {ErrorCode::PngUnknownInterlace,
+     "This \"Portable Network Graphics\" image uses an unknown interlace scheme which could not "
+     "be decoded."},
+    {ErrorCode::PngInvalidPalette,
+     "The \"Portable Network Graphics\" image contains an invalid palette."},
+    {ErrorCode::PngMissingMultipleIDAT,
+     "This \"Portable Network Graphics\" image is invalid because it has missing image parts."},
+    {ErrorCode::PngZlibError,
+     "Could not decompress the image because it contains invalid compressed data.\r\n"
+     " Description: %s"},
+    {ErrorCode::PngNoImageData, "This \"Portable Network Graphics\" image contains no data."},
+    {ErrorCode::PngHeaderNotPresent,
+     "This operation is not valid because the current image contains no valid header."},
+    {ErrorCode::PngNoSuchPaletteEntry, "There is no such palette entry."},
+    {ErrorCode::PngOutOfResources,
+     "Some operation could not be performed because the system is out of resources. Close some "
+     "windows and try again."},
+    {ErrorCode::ImgDecodeUsage,
+     "usage: imgdecode [--background RRGGBB] FILE OUT.ppm\n"
+     "  draws FILE at its natural size over the background colour (default 000000) and writes "
+     "a binary PPM"},
+    {ErrorCode::MuteButtonToolUsage, "usage: make_mutebtn ASSETS_DIR  writes the main form's mute picture"},
+    {ErrorCode::PngEncodeFailed, "Cannot encode PNG picture"},
+    {ErrorCode::AudioErrorUnknown, "Unknown error code"},
+    {ErrorCode::AudioDeviceInUse, "The audio device is already in use by this program"},
+    {ErrorCode::NoSoundFont,
+     "No General MIDI sound font was found in /usr/share/sounds/sf2/ or /usr/share/soundfonts/ "
+     "(TOVALEER_SOUNDFONT may name one)"},
+    {ErrorCode::SoundFontMissing, "The sound font %s named by TOVALEER_SOUNDFONT does not exist"},
+    {ErrorCode::SoundFontNotLoaded, "Cannot load the sound font %s"},
+    {ErrorCode::NotAMidiFile, "%s is not a MIDI file that the sequencer can play"},
+    {ErrorCode::MidiFileTooLarge, "%s is too large for a MIDI file"},
+    {ErrorCode::NotEnoughTimers, "Not enough timers available"},
+    {ErrorCode::StartFileNotFound,
+     "Cannot find \"%s\". Make sure the name is typed correctly, then try again."},
+    {ErrorCode::StartPathNotFound,
+     "Cannot start \"%s\": its folder, or the working folder given for it, does not exist."},
+    {ErrorCode::StartAccessDenied, "Access to \"%s\" is denied: it may not be started."},
+    {ErrorCode::StartOutOfMemory,
+     "There is not enough memory, or there are too many programs running, to start \"%s\"."},
+    {ErrorCode::StartSharingViolation,
+     "\"%s\" is being written by another program and cannot be started now."},
+    {ErrorCode::StartNoAssociation,
+     "\"%s\" is not a program that this system can run, and no program is set up to open "
+     "it that way."},
+    {ErrorCode::StartFailed, "\"%s\" could not be started."},
+    {ErrorCode::InvalidDateEncode, "Invalid argument to date encode: %s"},
+    {ErrorCode::InvalidTimeEncode, "Invalid argument to time encode: %s"},
+    {ErrorCode::MorphRateOutOfRange, "BlendRate must be between 0 and 256"},
+    {ErrorCode::InvalidCursorResource, "Invalid cursor resource: %s"},
 };
 }  // namespace
 

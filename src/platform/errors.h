@@ -25,6 +25,56 @@ enum class ErrorCode {
   CannotWriteFile,          // %s: the file name
   JpegEncodeFailed,         // %s: libjpeg's message
   SuiteToolUsage,
+  InvalidWave,
+  WaveHeaderTruncated,      // begins "GetWaveData: ", the name of the check people know
+  WaveTooLarge,
+  StreamReadError,
+  StreamWriteError,
+  CannotCreateFile,         // %s: the file name
+  MidiValueOutOfRange,      // %s: which value, and the value
+  MidiNotesOverlap,         // %s: channel, key and tick
+  ScoreNotationInvalid,     // %s: the token that cannot be read
+  MusicToolUsage,
+  PngCannotResize,
+  PngChunksIncompatible,
+  PngInvalidFileHeader,
+  PngUnexpectedEnd,
+  PngIHDRNotFirst,
+  PngUnknownCriticalChunk,
+  PngInvalidCRC,
+  PngInvalidIHDR,
+  PngSizeExceeds,
+  PngUnknownCompression,
+  PngUnknownInterlace,
+  PngInvalidPalette,
+  PngMissingMultipleIDAT,
+  PngZlibError,             // %s: zlib's text for the error
+  PngNoImageData,
+  PngHeaderNotPresent,
+  PngNoSuchPaletteEntry,
+  PngOutOfResources,
+  ImgDecodeUsage,
+  MuteButtonToolUsage,
+  PngEncodeFailed,
+  AudioErrorUnknown,        // a sound service failed without saying why
+  AudioDeviceInUse,
+  NoSoundFont,
+  SoundFontMissing,         // %s: the file named by TOVALEER_SOUNDFONT
+  SoundFontNotLoaded,       // %s: the sound font file
+  NotAMidiFile,             // %s: the file name
+  MidiFileTooLarge,         // %s: the file name
+  NotEnoughTimers,
+  StartFileNotFound,        // %s: the file to start
+  StartPathNotFound,        // %s: the file to start
+  StartAccessDenied,        // %s: the file to start
+  StartOutOfMemory,         // %s: the file to start
+  StartSharingViolation,    // %s: the file to start
+  StartNoAssociation,       // %s: the file to start
+  StartFailed,              // %s: the file to start
+  InvalidDateEncode,        // %s: year-month-day as given
+  InvalidTimeEncode,        // %s: hour:minute:second.millisecond as given
+  MorphRateOutOfRange,
+  InvalidCursorResource,    // %s: what is wrong with it
 };
 
 // The fixed text of an error, with "%s" where a detail goes.
@@ -58,5 +108,9 @@ TOV_DECLARE_ERROR(EInvalidGraphicOperation, Exception);
 TOV_DECLARE_ERROR(EOutOfMemory, Exception);
 TOV_DECLARE_ERROR(EFOpenError, Exception);          // a file that exists but cannot be opened
 TOV_DECLARE_ERROR(EReadError, Exception);
+TOV_DECLARE_ERROR(EWriteError, Exception);
+TOV_DECLARE_ERROR(EFCreateError, Exception);        // a file that cannot be created or overwritten
 
+TOV_DECLARE_ERROR(EOutOfResources, Exception);      // the system refused a timer or another resource
+TOV_DECLARE_ERROR(EConvertError, Exception);        // a value that cannot be converted (an impossible date)
 }  // namespace tov

@@ -2,8 +2,10 @@
 // The operating-system services the program uses, one interface each. The program holds
 // one Platform; tests fill it with test doubles.
 
+#include "platform/audio.h"
 #include "platform/display.h"
 #include "platform/pointer.h"
+#include "platform/process.h"
 #include "platform/taskbar.h"
 #include "platform/termination.h"
 
@@ -14,6 +16,9 @@ struct Platform {
   ITaskbar* taskbar = nullptr;
   IPointer* pointer = nullptr;
   ITerminationWatch* termination = nullptr;
+  IWaveOutput* waveOutput = nullptr;
+  IMusicPlayer* music = nullptr;
+  IProcessStarter* processes = nullptr;
 };
 
 }  // namespace tov

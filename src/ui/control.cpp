@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/controlhost.h"
+#include "ui/pointertracker.h"
 
 namespace tov {
 
@@ -11,6 +12,7 @@ TControl::TControl(ControlHost& host, std::string name) : host_(&host), name_(st
 }
 
 TControl::~TControl() {
+  PointerTracker::forget(*this);
   if (host_) host_->removeControl(this);
 }
 
@@ -20,12 +22,24 @@ void TControl::setBounds(int left, int top, int width, int height) {
   invalidate();
   bounds_ = next;
   invalidate();
+  boundsChanged();
+  if (host_) host_->controlsMoved();
 }
 
 void TControl::setVisible(bool visible) {
   if (visible == visible_) return;
   visible_ = visible;
   invalidate();
+  if (host_) host_->controlsMoved();
+}
+
+bool TControl::coversOpaquely(const Rect& area) const {
+  return (style_ & csOpaque) && bounds_.left <= area.left && bounds_.top <= area.top &&
+         bounds_.right >= area.right && bounds_.bottom >= area.bottom;
+}
+
+void TControl::repaint() {
+  if (host_) host_->repaintRect(bounds_);
 }
 
 void TControl::setCursor(TCursor cursor) { cursor_ = cursor; }

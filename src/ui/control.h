@@ -16,6 +16,12 @@ class ControlHost;
 enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 using TShiftState = unsigned;
 
+// What a control tells its window about itself.
+enum ControlStyleFlag : unsigned {
+  csOpaque = 1,       // paints every pixel of its rectangle: nothing beneath it need be drawn
+  csNoStdEvents = 2,  // gets no OnMouseMove from its window; clicks still come
+};
+
 class TControl {
  public:
   using NotifyEvent = std::function<void(TControl* sender)>;
@@ -43,15 +49,28 @@ class TControl {
   void setTag(int tag) { tag_ = tag; }
   TCursor Cursor() const { return cursor_; }
   void setCursor(TCursor cursor);
+  unsigned ControlStyle() const { return style_; }
 
   virtual void paint(Canvas& canvas) const = 0;
   // Whether painting this control fills every pixel of area with opaque colour, so that
-  // nothing drawn before it there can show.
-  virtual bool coversOpaquely(const Rect&) const { return false; }
+  // nothing drawn before it there can show. An opaque control covers its whole rectangle.
+  virtual bool coversOpaquely(const Rect& area) const;
+  // Asks the window to paint the control's rectangle when it next paints.
   void invalidate();
+  // Paints the control's rectangle on the window now, with whatever lies above it.
+  void repaint();
+
+  // The pointer came over the control, or left it (PointerTracker decides when).
+  virtual void mouseEnter() {}
+  virtual void mouseLeave() {}
 
   NotifyEvent OnClick;
   MouseMoveEvent OnMouseMove;
+
+ protected:
+  void setControlStyle(unsigned style) { style_ = style; }
+  // After every change of position or size, once the new bounds are in place.
+  virtual void boundsChanged() {}
 
  private:
   friend class ControlHost;
@@ -63,6 +82,7 @@ class TControl {
   bool visible_ = true;
   int tag_ = 0;
   TCursor cursor_ = crDefault;
+  unsigned style_ = 0;
 };
 
 // A picture control: shows its picture at its top-left corner, or stretched to its size.

@@ -7,6 +7,7 @@
 
 #include "ui/application.h"
 #include "ui/control.h"
+#include "ui/pointertracker.h"
 
 namespace tov {
 
@@ -34,6 +35,7 @@ ControlHost::ControlHost(QWidget* parent) : QWidget(parent) {
 }
 
 ControlHost::~ControlHost() {
+  PointerTracker::forget(*this);
   // Controls outliving their window must not call back into it.
   for (TControl* control : controls_) control->detachFromHost();
 }
@@ -57,6 +59,14 @@ void ControlHost::setColor(Color color) {
 
 void ControlHost::invalidateRect(const Rect& r) {
   update(QRect(r.left, r.top, r.width(), r.height()));
+}
+
+void ControlHost::repaintRect(const Rect& r) {
+  repaint(QRect(r.left, r.top, r.width(), r.height()));
+}
+
+void ControlHost::controlsMoved() {
+  if (pointer_) PointerTracker::controlsChanged(*this, controlAt(pointer_->x(), pointer_->y()));
 }
 
 void ControlHost::paintControls(Bitmap& target, const Rect& area) const {
@@ -96,14 +106,32 @@ void ControlHost::updateCursorAt(int x, int y) {
   setCursor(Screen::cursor(under ? under->Cursor() : crDefault));
 }
 
+void ControlHost::pointerAt(QPoint at) {
+  pointer_ = at;
+  PointerTracker::pointerAt(*this, controlAt(at.x(), at.y()));
+}
+
+void ControlHost::enterEvent(QEnterEvent* event) {
+  QWidget::enterEvent(event);
+  pointerAt(event->position().toPoint());
+}
+
+void ControlHost::leaveEvent(QEvent* event) {
+  QWidget::leaveEvent(event);
+  pointer_.reset();
+  PointerTracker::pointerLeft(*this);
+}
+
 void ControlHost::mouseMoveEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   updateCursorAt(at.x(), at.y());
   TControl* under = controlAt(at.x(), at.y());
-  if (under && under->OnMouseMove) {
+  if (under && under->OnMouseMove && !(under->ControlStyle() & csNoStdEvents)) {
     const TShiftState shift = shiftOf(*event);
     Application::guarded([&] { under->OnMouseMove(under, shift, at.x() - under->Left(), at.y() - under->Top()); });
   }
+  // After the move's own handler, as an enter or leave follows the move that caused it.
+  pointerAt(at);
 }
 
 void ControlHost::mousePressEvent(QMouseEvent* event) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "doubles/fake_audio.h"
+#include "doubles/fake_process.h"
 #include "platform/platform.h"
 
 namespace tov::test {
@@ -58,7 +60,12 @@ struct FakePlatform {
   FakeTaskbar taskbar;
   FakePointer pointer;
   FakeTermination termination;
-  Platform services() { return Platform{&display, &taskbar, &pointer, &termination}; }
+  FakeWaveOutput waveOutput;
+  FakeMusicPlayer music;
+  FakeProcessStarter processes;
+  Platform services() {
+    return Platform{&display, &taskbar, &pointer, &termination, &waveOutput, &music, &processes};
+  }
 };
 
 // A mode as an XRandR screen of this machine would list it.

@@ -65,7 +65,7 @@ TEST(GraphicRegistry, FindsKindsByExtensionAndClassWithoutRegardToCase) {
   registerBuiltInGraphicKinds();  // again: idempotent
   for (const char* known : {"jpg", "JPG", "JpEg", "jpe", ".jpg"})
     EXPECT_NE(createGraphicForExtension(known), nullptr) << known;
-  for (const char* unknown : {"", "png", "jpgx"})
+  for (const char* unknown : {"", "gif", "jpgx"})
     EXPECT_EQ(createGraphicForExtension(unknown), nullptr) << unknown;
   EXPECT_NE(createGraphicForClass("tjpegimage"), nullptr);
 
@@ -113,7 +113,7 @@ TEST_F(PictureFiles, FailedLoadsKeepThePicture) {
   fs::create_directory(path("folder.jpg"));
   const std::pair<std::string, std::string> unknownExtensions[] = {
       {write("frame", jpeg), "Unknown picture file extension ()"},
-      {write("frame.png", jpeg), "Unknown picture file extension (.png)"},
+      {write("frame.gif", jpeg), "Unknown picture file extension (.gif)"},
       {path("missing.xyz"), "Unknown picture file extension (.xyz)"},
   };
   for (const auto& [file, message] : unknownExtensions)

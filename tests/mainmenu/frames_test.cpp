@@ -52,19 +52,35 @@ TEST_F(MenuTest, ControlsSitWhereTheFormPutsThem) {
     QRect geometry;
     bool visible;
   } windows[] = {
-      {&menu.exitpanel, {677, 469, 74, 68}, false},   {&menu.exitbut, {1, 1, 73, 68}, true},
-      {&menu.reportpanel2, {49, 466, 73, 68}, false}, {&menu.reportbut2, {-2, -1, 75, 71}, true},
-      {&menu.reportpanel, {459, 456, 56, 51}, false}, {&menu.reportbut, {-1, -1, 58, 53}, true},
-      {&menu.exitpanel2, {459, 390, 57, 52}, false},  {&menu.exitbut2, {0, 1, 57, 52}, true},
-      {&menu.backpanel, {459, 322, 56, 53}, false},   {&menu.MorphButton1, {1, 0, 56, 55}, true},
-      {&menu.leftOkpanel, {537, 411, 43, 35}, true},  {&menu.lefthandbut, {-1, 0, 47, 37}, true},
-      {&menu.rightOKPanel, {590, 411, 44, 35}, true}, {&menu.righthandbut, {-1, -1, 47, 37}, true},
-      {&menu.nameedit, {432, 293, 317, 34}, false},
+      {&menu.exitpanel, {677, 469, 74, 68}, false},   {&menu.reportpanel2, {49, 466, 73, 68}, false},
+      {&menu.reportpanel, {459, 456, 56, 51}, false}, {&menu.exitpanel2, {459, 390, 57, 52}, false},
+      {&menu.backpanel, {459, 322, 56, 53}, false},   {&menu.leftOkpanel, {537, 411, 43, 35}, true},
+      {&menu.rightOKPanel, {590, 411, 44, 35}, true}, {&menu.nameedit, {432, 293, 317, 34}, false},
   };
   for (const auto& w : windows) {
     SCOPED_TRACE(w.widget->objectName().toStdString());
     EXPECT_EQ(w.widget->geometry(), w.geometry);
     EXPECT_EQ(!w.widget->isHidden(), w.visible);
+  }
+  // Each morphing button alone on its panel; the hand buttons keep the size of their
+  // resting picture, which is the size the form gives them.
+  const struct {
+    const TMorphButton* button;
+    const ControlHost* panel;
+    QRect bounds;
+  } buttons[] = {
+      {&menu.exitbut, &menu.exitpanel, {1, 1, 73, 68}},         {&menu.reportbut2, &menu.reportpanel2, {-2, -1, 75, 71}},
+      {&menu.reportbut, &menu.reportpanel, {-1, -1, 58, 53}},   {&menu.exitbut2, &menu.exitpanel2, {0, 1, 57, 52}},
+      {&menu.MorphButton1, &menu.backpanel, {1, 0, 56, 55}},    {&menu.lefthandbut, &menu.leftOkpanel, {-1, 0, 47, 37}},
+      {&menu.righthandbut, &menu.rightOKPanel, {-1, -1, 47, 37}},
+  };
+  for (const auto& b : buttons) {
+    SCOPED_TRACE(b.button->Name());
+    const Rect& r = b.button->bounds();
+    EXPECT_EQ(QRect(r.left, r.top, r.width(), r.height()), b.bounds);
+    EXPECT_EQ(b.button->host(), b.panel);
+    EXPECT_EQ(b.button->MorphRate(), 250);
+    EXPECT_EQ(b.button->Cursor(), crHand);
   }
   // Creation order is drawing order: the language areas lie over their highlights.
   const auto& order = menu.controls();

@@ -12,6 +12,7 @@ namespace tov::test {
 
 void RecordingForm::playWaveFile(const std::string& path) {
   sounds.push_back(path.substr(programFolder.size()));
+  if (!recordSoundsOnly) TForm1::playWaveFile(path);
 }
 
 void MenuTest::SetUp() {

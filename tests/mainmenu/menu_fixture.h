@@ -20,9 +20,12 @@ class RecordingForm : public TForm1 {
  public:
   using TForm1::TForm1;
   std::vector<std::string> sounds;  // paths relative to the program folder
+  bool recordSoundsOnly = true;     // false: sounds go through the real wave player
+  std::uint32_t fixedTimeOfDayMs = 0;
 
  protected:
   void playWaveFile(const std::string& path) override;
+  std::uint32_t timeOfDayMs() const override { return fixedTimeOfDayMs; }
 };
 
 class MenuTest : public ::testing::Test {

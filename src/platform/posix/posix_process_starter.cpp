@@ -1,0 +1,391 @@
+#include "platform/posix/posix_process_starter.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
+#include <QCoreApplication>
+#include <QObject>
+#include <QSocketNotifier>
+
+#include "platform/errors.h"
+#include "platform/posix/command_line.h"
+
+extern char** environ;
+
+namespace tov::posix {
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// What a start names
+
+enum class TargetKind { Missing, Denied, Folder, Program, ForeignProgram, Document, Other };
+
+struct Target {
+  std::string path;  // absolute: the child changes its folder before the program is loaded
+  TargetKind kind = TargetKind::Missing;
+  int failure = 0;   // why it could not be examined, for Missing
+};
+
+int failureOfErrno(int error) {
+  switch (error) {
+    case ENOENT: return StartFailure::FileNotFound;
+    case ENOTDIR:
+    case ELOOP:
+    case ENAMETOOLONG: return StartFailure::PathNotFound;
+    case ENOMEM:
+    case EAGAIN:
+    case E2BIG:
+    case EMFILE:
+    case ENFILE: return StartFailure::OutOfMemory;
+    case ETXTBSY: return StartFailure::SharingViolation;
+    case ENOEXEC:
+    case ELIBBAD: return StartFailure::NoAssociation;
+    default: return StartFailure::AccessDenied;  // EACCES, EPERM, and whatever else refuses
+  }
+}
+
+bool hasNul(const std::string& text) { return text.find('\0') != std::string::npos; }
+
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool isExecutableFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string absolutePath(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.string();
+}
+
+// A name without a slash, as the shell finds it: in the current folder first, then, for a
+// program, in PATH.
+std::string findBareName(const std::string& name) {
+  struct stat info {};
+  if (::stat(name.c_str(), &info) == 0) return absolutePath(name);
+  const char* pathVariable = std::getenv("PATH");
+  const std::string_view search = pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
+  std::size_t from = 0;
+  while (from <= search.size()) {
+    std::size_t to = search.find(':', from);
+    if (to == std::string_view::npos) to = search.size();
+    const std::string_view folder = search.substr(from, to - from);
+    if (!folder.empty()) {
+      const std::string candidate = std::string(folder) + "/" + name;
+      if (isExecutableFile(candidate)) return candidate;
+    }
+    from = to + 1;
+  }
+  return absolutePath(name);
+}
+
+std::string folderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
+}
+
+enum class Magic { NativeProgram, ForeignProgram, Other, Unreadable };
+
+// What the first bytes say. Only native formats are run by the kernel without help.
+Magic readMagic(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return Magic::Unreadable;
+  std::array<char, 4> head{};
+  const ssize_t got = ::read(fd, head.data(), head.size());
+  ::close(fd);
+  if (got < 0) return Magic::Unreadable;
+  const std::string_view bytes(head.data(), std::size_t(got));
+  if (bytes == std::string_view("\x7f" "ELF", 4) || bytes.substr(0, 2) == "#!") return Magic::NativeProgram;
+  if (bytes.substr(0, 2) == "MZ") return Magic::ForeignProgram;  // a Windows program
+  return Magic::Other;
+}
+
+TargetKind kindOfRegularFile(const std::string& path) {
+  // An executable file is run even when its first bytes are unknown: the kernel may have a
+  // handler for its format, and when it has none the start fails with "no association".
+  if (::access(path.c_str(), X_OK) == 0) return TargetKind::Program;
+  switch (readMagic(path)) {
+    case Magic::NativeProgram: return TargetKind::Program;  // refused when started: access denied
+    case Magic::ForeignProgram: return TargetKind::ForeignProgram;
+    case Magic::Unreadable: return TargetKind::Denied;  // nothing could open it either
+    case Magic::Other: break;
+  }
+  return TargetKind::Document;
+}
+
+Target examine(const std::string& file) {
+  Target target;
+  target.path = file.find('/') == std::string::npos ? findBareName(file) : absolutePath(file);
+  struct stat info {};
+  if (::stat(target.path.c_str(), &info) != 0) {
+    const int error = errno;
+    target.failure = error == ENOENT && !isFolder(folderOf(target.path)) ? StartFailure::PathNotFound
+                                                                           : failureOfErrno(error);
+    return target;
+  }
+  if (S_ISDIR(info.st_mode))
+    target.kind = TargetKind::Folder;
+  else if (S_ISREG(info.st_mode))
+    target.kind = kindOfRegularFile(target.path);
+  else
+    target.kind = TargetKind::Other;  // devices, pipes and sockets are not opened
+  return target;
+}
+
+// The working folder must exist before anything is started; a missing one is a missing path.
+int checkWorkingFolder(const std::string& directory) {
+  if (directory.empty()) return 0;
+  if (hasNul(directory)) return StartFailure::PathNotFound;
+  struct stat info {};
+  if (::stat(directory.c_str(), &info) != 0) {
+    const int error = errno;
+    return error == ENOENT ? StartFailure::PathNotFound : failureOfErrno(error);
+  }
+  return S_ISDIR(info.st_mode) ? 0 : StartFailure::PathNotFound;
+}
+
+// ---------------------------------------------------------------------------------------------
+// posix_spawn with everything a fresh program should start with
+
+class SpawnSetup {
+ public:
+  explicit SpawnSetup(const std::string& directory) {
+    posix_spawnattr_init(&attributes_);
+    posix_spawn_file_actions_init(&actions_);
+    // A group of its own (see the header), every signal at its default (an ignored signal
+    // would survive exec) and none blocked.
+    sigset_t all;
+    sigfillset(&all);
+    sigdelset(&all, SIGKILL);
+    sigdelset(&all, SIGSTOP);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attributes_, &all);
+    posix_spawnattr_setsigmask(&attributes_, &none);
+    posix_spawnattr_setpgroup(&attributes_, 0);
+    posix_spawnattr_setflags(&attributes_,
+                             POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    if (!directory.empty()) posix_spawn_file_actions_addchdir_np(&actions_, directory.c_str());
+    // Only the standard streams go to the child: not our X connection, pipes or files.
+    posix_spawn_file_actions_addclosefrom_np(&actions_, 3);
+  }
+  ~SpawnSetup() {
+    posix_spawn_file_actions_destroy(&actions_);
+    posix_spawnattr_destroy(&attributes_);
+  }
+  SpawnSetup(const SpawnSetup&) = delete;
+  SpawnSetup& operator=(const SpawnSetup&) = delete;
+
+  // 0 with the pid, or the errno of the failure (the child's exec failure included).
+  int spawn(const std::string& program, const std::vector<std::string>& argv, pid_t& pid) {
+    std::vector<char*> pointers;
+    pointers.reserve(argv.size() + 1);
+    for (const std::string& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
+    pointers.push_back(nullptr);
+    return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, pointers.data(), environ);
+  }
+
+ private:
+  posix_spawnattr_t attributes_;
+  posix_spawn_file_actions_t actions_;
+};
+
+// Through syscall(): glibc 2.36's <sys/pidfd.h> cannot be included from C++.
+int openPidfd(pid_t pid) { return int(::syscall(SYS_pidfd_open, pid, 0)); }
+
+ProcessStatus statusOfWait(int waitStatus) {
+  ProcessStatus status;
+  status.state = ProcessStatus::Ended;
+  if (WIFEXITED(waitStatus))
+    status.exitCode = WEXITSTATUS(waitStatus);
+  else if (WIFSIGNALED(waitStatus))
+    status.exitCode = 128 + WTERMSIG(waitStatus);
+  return status;
+}
+
+StartResult failed(int instanceResult) { return StartResult{instanceResult, 0}; }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// PosixProcessStarter
+
+struct PosixProcessStarter::ReleasedChild {
+  pid_t pid = 0;
+  int pidfd = -1;  // readable once the process has ended; -1 without an event loop to watch it
+  std::unique_ptr<QSocketNotifier> notifier;
+
+  ~ReleasedChild() {
+    notifier.reset();
+    if (pidfd >= 0) ::close(pidfd);
+  }
+};
+
+PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers)
+    : helpers_(std::move(helpers)), sweepContext_(std::make_unique<QObject>()) {}
+
+PosixProcessStarter::~PosixProcessStarter() {
+  sweepReleased();
+  for (auto& [handle, child] : children_) reap(child, false);
+}
+
+StartResult PosixProcessStarter::start(const StartRequest& request) {
+  sweepReleased();
+  if (request.file.empty() || hasNul(request.file))
+    return failed(request.verb == ShellVerb::Explore ? StartFailure::PathNotFound
+                                                     : StartFailure::FileNotFound);
+  if (const int failure = checkWorkingFolder(request.directory)) return failed(failure);
+
+  const Target target = examine(request.file);
+  if (target.kind == TargetKind::Missing) {
+    // "explore" names a folder, so a missing one is a missing path.
+    const bool folderMissing =
+        request.verb == ShellVerb::Explore && target.failure == StartFailure::FileNotFound;
+    return failed(folderMissing ? StartFailure::PathNotFound : target.failure);
+  }
+  if (target.kind == TargetKind::Denied) return failed(StartFailure::AccessDenied);
+
+  switch (request.verb) {
+    case ShellVerb::Open:
+      if (target.kind == TargetKind::Program)
+        return spawnChild(target.path, splitCommandLine(request.parameters), request.directory);
+      if (target.kind == TargetKind::Folder || target.kind == TargetKind::Document)
+        return spawnHelper(helpers_.opener, target.path, request.directory);
+      break;
+    case ShellVerb::Print:
+      if (target.kind == TargetKind::Document)
+        return spawnHelper(helpers_.printer, target.path, request.directory);
+      break;
+    case ShellVerb::Explore:
+      if (target.kind == TargetKind::Folder)
+        return spawnHelper(helpers_.opener, target.path, request.directory);
+      break;
+  }
+  return failed(StartFailure::NoAssociation);
+}
+
+StartResult PosixProcessStarter::spawnChild(const std::string& program,
+                                            const std::vector<std::string>& arguments,
+                                            const std::string& directory) {
+  std::vector<std::string> argv;
+  argv.reserve(arguments.size() + 1);
+  argv.push_back(program);
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  pid_t pid = 0;
+  if (const int error = SpawnSetup(directory).spawn(program, argv, pid)) return failed(failureOfErrno(error));
+  // Handles are not reused while this object lives (4 billion starts), so an old handle never
+  // names a new child.
+  const ProcessHandle handle = ++lastHandle_;
+  children_[handle] = Child{pid, false, {}};
+  return StartResult{kStartSucceeded, handle};
+}
+
+StartResult PosixProcessStarter::spawnHelper(const std::string& helper, const std::string& target,
+                                             const std::string& directory) {
+  const std::string program = helper.find('/') == std::string::npos ? findBareName(helper) : helper;
+  // Without the helper nothing on this desktop is set up to open the target.
+  if (!isExecutableFile(program)) return failed(StartFailure::NoAssociation);
+  // Parameters are not handed on: the opener takes one target, as the shell's associations
+  // mostly do.
+  return spawnChild(program, {target}, directory);
+}
+
+void PosixProcessStarter::reap(Child& child, bool blocking) {
+  if (child.ended) return;
+  int waitStatus = 0;
+  pid_t got;
+  do {
+    got = ::waitpid(child.pid, &waitStatus, blocking ? 0 : WNOHANG);
+  } while (got < 0 && errno == EINTR);
+  if (got == child.pid) {
+    child.status = statusOfWait(waitStatus);
+    child.ended = true;
+  } else if (got < 0) {
+    // ECHILD: the child was reaped elsewhere (SIGCHLD ignored in this process); it has
+    // ended, and its code is lost.
+    child.status = ProcessStatus{ProcessStatus::Unknown, 0};
+    child.ended = true;
+  }
+}
+
+ProcessStatus PosixProcessStarter::poll(ProcessHandle process) {
+  sweepReleased();
+  const auto found = children_.find(process);
+  if (found == children_.end()) return ProcessStatus{ProcessStatus::Unknown, 0};
+  reap(found->second, false);
+  return found->second.ended ? found->second.status : ProcessStatus{ProcessStatus::Running, 0};
+}
+
+ProcessStatus PosixProcessStarter::wait(ProcessHandle process) {
+  const auto found = children_.find(process);
+  if (found == children_.end()) return ProcessStatus{ProcessStatus::Unknown, 0};
+  reap(found->second, true);
+  return found->second.status;
+}
+
+void PosixProcessStarter::release(ProcessHandle process) {
+  const auto found = children_.find(process);
+  if (found == children_.end()) return;
+  reap(found->second, false);
+  if (!found->second.ended) watchReleased(found->second.pid);
+  children_.erase(found);
+}
+
+void PosixProcessStarter::watchReleased(pid_t pid) {
+  auto child = std::make_unique<ReleasedChild>();
+  child->pid = pid;
+  // Not yet reaped, so the pid still names our child and cannot have been reused.
+  child->pidfd = QCoreApplication::instance() ? openPidfd(pid) : -1;
+  if (child->pidfd >= 0) {
+    child->notifier = std::make_unique<QSocketNotifier>(child->pidfd, QSocketNotifier::Read);
+    QSocketNotifier* notifier = child->notifier.get();
+    QObject::connect(notifier, &QSocketNotifier::activated, sweepContext_.get(), [this, notifier] {
+      // An ended process stays readable; and a notifier must not be freed inside its own
+      // signal, so the sweep that frees it comes next, from the event loop.
+      notifier->setEnabled(false);
+      QMetaObject::invokeMethod(sweepContext_.get(), [this] { sweepReleased(); }, Qt::QueuedConnection);
+    });
+  }
+  released_.push_back(std::move(child));
+}
+
+void PosixProcessStarter::sweepReleased() {
+  std::erase_if(released_, [](const std::unique_ptr<ReleasedChild>& child) {
+    int waitStatus = 0;
+    pid_t got;
+    do {
+      got = ::waitpid(child->pid, &waitStatus, WNOHANG);
+    } while (got < 0 && errno == EINTR);
+    return got != 0;  // reaped, or no longer ours to reap
+  });
+}
+
+std::string PosixProcessStarter::failureMessage(int instanceResult, const std::string& file) {
+  switch (instanceResult) {
+    case StartFailure::FileNotFound: return formatError(ErrorCode::StartFileNotFound, file);
+    case StartFailure::PathNotFound: return formatError(ErrorCode::StartPathNotFound, file);
+    case StartFailure::AccessDenied: return formatError(ErrorCode::StartAccessDenied, file);
+    case StartFailure::OutOfMemory: return formatError(ErrorCode::StartOutOfMemory, file);
+    case StartFailure::SharingViolation: return formatError(ErrorCode::StartSharingViolation, file);
+    case StartFailure::NoAssociation: return formatError(ErrorCode::StartNoAssociation, file);
+    default: return formatError(ErrorCode::StartFailed, file);
+  }
+}
+
+}  // namespace tov::posix

@@ -1,0 +1,75 @@
+#pragma once
+// Starting programs on Linux the way the Windows shell's "open", "print" and "explore" do:
+// an executable file is spawned directly with the arguments the Windows rules give; a document
+// or a folder is handed to the desktop's opener; the end of a child is seen with waitpid.
+//
+// A child is reaped by the poll or wait that sees its end. A child released while it still
+// runs is watched through a pidfd on the event loop and reaped as soon as it ends, so no
+// zombie is left behind even when nobody asks about it again.
+//
+// Every child gets a process group of its own, so that a Ctrl+C or hang-up meant for the
+// menu's terminal does not end the pupil's activity with it (on Windows a started program is
+// just as independent of its starter). Children still running when the starter goes are left
+// running; the system takes them over when this process ends.
+
+#include <sys/types.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+
+class QObject;
+class QSocketNotifier;
+
+namespace tov::posix {
+
+// The desktop programs that stand in for the shell's file associations. A name without a
+// slash is looked up in PATH at each start.
+struct HelperPrograms {
+  std::string opener = "xdg-open";  // opens a document or a folder with the desktop's choice
+  std::string printer = "lp";       // prints a document on the default printer
+};
+
+class PosixProcessStarter : public IProcessStarter {
+ public:
+  explicit PosixProcessStarter(HelperPrograms helpers = {});
+  ~PosixProcessStarter() override;
+  PosixProcessStarter(const PosixProcessStarter&) = delete;
+  PosixProcessStarter& operator=(const PosixProcessStarter&) = delete;
+
+  StartResult start(const StartRequest& request) override;
+  ProcessStatus poll(ProcessHandle process) override;
+  ProcessStatus wait(ProcessHandle process) override;
+  void release(ProcessHandle process) override;
+  std::string failureMessage(int instanceResult, const std::string& file) override;
+
+ private:
+  struct Child {
+    pid_t pid = 0;
+    bool ended = false;
+    ProcessStatus status;  // final once ended
+  };
+  struct ReleasedChild;
+
+  StartResult spawnChild(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& directory);
+  StartResult spawnHelper(const std::string& helper, const std::string& target,
+                          const std::string& directory);
+  // Takes the child's end if it has come; blocking waits for it.
+  void reap(Child& child, bool blocking);
+  void watchReleased(pid_t pid);
+  // Reaps released children that have ended since.
+  void sweepReleased();
+
+  HelperPrograms helpers_;
+  std::map<ProcessHandle, Child> children_;
+  std::vector<std::unique_ptr<ReleasedChild>> released_;  // still running when released
+  // Sweeps queued by the pidfd watchers run in its name, so none outlives this starter.
+  std::unique_ptr<QObject> sweepContext_;
+  ProcessHandle lastHandle_ = 0;
+};
+
+}  // namespace tov::posix

@@ -1,0 +1,126 @@
+#include "platform/sdl/sdl_music_player.h"
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/sdl/audio_device.h"
+#include "platform/sdl/midi_file_check.h"
+#include "platform/sdl/sound_font.h"
+
+namespace tov::sdl {
+
+namespace {
+std::vector<std::uint8_t> readMidiFile(const std::string& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) throw EMCIDeviceError(ErrorCode::CannotOpenFile, path);
+  if (size > kMaxMidiFileBytes) throw EMCIDeviceError(ErrorCode::MidiFileTooLarge, path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw EMCIDeviceError(ErrorCode::CannotOpenFile, path);
+  std::vector<std::uint8_t> bytes(size);
+  in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size));
+  if (std::uintmax_t(in.gcount()) != size) throw EMCIDeviceError(ErrorCode::FileReadError, path);
+  return bytes;
+}
+}  // namespace
+
+SdlMusicPlayer::SdlMusicPlayer(std::string deviceError) : deviceError_(std::move(deviceError)) {}
+
+// The audio thread no longer renders (the device closes before its players go), so the
+// sequencer needs no lock here.
+SdlMusicPlayer::~SdlMusicPlayer() = default;
+
+void SdlMusicPlayer::open(const std::string& path) {
+  close();
+  if (!deviceError_.empty()) throw EMCIDeviceError(deviceError_);
+  ensureSynthesizer();
+  std::vector<std::uint8_t> smf = readMidiFile(path);
+  if (!isPlayableMidiFile(smf)) throw EMCIDeviceError(ErrorCode::NotAMidiFile, path);
+  bool loaded;
+  {
+    std::lock_guard lock(mutex_);
+    loaded = sequencer_.load(std::move(smf));
+  }
+  if (!loaded) throw EMCIDeviceError(ErrorCode::AudioErrorUnknown);
+  open_ = true;
+}
+
+void SdlMusicPlayer::close() {
+  if (!open_) return;
+  open_ = false;
+  bool wasPlaying;
+  {
+    std::lock_guard lock(mutex_);
+    wasPlaying = sequencer_.state() == FluidSequencer::State::Playing;
+    sequencer_.unload();
+  }
+  if (wasPlaying) post(MusicNotifyKind::Aborted);
+}
+
+void SdlMusicPlayer::rewind() {
+  if (!open_) return;
+  std::lock_guard lock(mutex_);
+  sequencer_.rewind();
+}
+
+void SdlMusicPlayer::play() {
+  if (!open_) return;
+  std::optional<MusicNotifyKind> answer;
+  {
+    std::lock_guard lock(mutex_);
+    switch (sequencer_.state()) {
+      case FluidSequencer::State::Ready:
+        sequencer_.start();  // a failed start is silence without a notification
+        break;
+      case FluidSequencer::State::Playing:
+        answer = MusicNotifyKind::Superseded;
+        break;
+      case FluidSequencer::State::Ended:
+        answer = MusicNotifyKind::Successful;
+        break;
+      case FluidSequencer::State::Empty:
+        break;
+    }
+  }
+  if (answer) post(*answer);
+}
+
+void SdlMusicPlayer::setNotifyHandler(std::function<void(MusicNotifyKind)> handler) {
+  handler_ = std::move(handler);
+}
+
+void SdlMusicPlayer::mixMusic(void* player, std::uint8_t* stream, int length) {
+  auto* self = static_cast<SdlMusicPlayer*>(player);
+  const int frames = length / int(kOutputChannels * sizeof(std::int16_t));
+  std::lock_guard lock(self->mutex_);
+  if (self->sequencer_.render(reinterpret_cast<std::int16_t*>(stream), frames))
+    self->post(MusicNotifyKind::Successful);
+}
+
+// The sound font is loaded once, at the first open, and kept: see FluidSequencer.
+void SdlMusicPlayer::ensureSynthesizer() {
+  {
+    std::lock_guard lock(mutex_);
+    if (sequencer_.hasSynthesizer()) return;
+  }
+  // Loaded without the lock: the audio thread goes on rendering meanwhile.
+  auto synthesizer = std::make_unique<FluidSynthesizer>(findSoundFont(), kSampleRate);
+  std::lock_guard lock(mutex_);
+  sequencer_.adopt(std::move(synthesizer));
+}
+
+void SdlMusicPlayer::post(MusicNotifyKind kind) {
+  QMetaObject::invokeMethod(
+      &userInterfaceThread_,
+      [this, kind] {
+        // A copy: the handler may replace itself.
+        const std::function<void(MusicNotifyKind)> handler = handler_;
+        if (handler) handler(kind);
+      },
+      Qt::QueuedConnection);
+}
+
+}  // namespace tov::sdl

@@ -1,0 +1,64 @@
+#pragma once
+// MIDI music on the audio device: a FluidSynth sequencer rendered into SDL_mixer's music
+// stream (Mix_HookMusic), its end reported on the user-interface thread.
+//
+// Notifications: every play() that starts or continues a piece is answered by exactly one
+// notification, and nothing else makes one. The piece ending gives Successful; close(), or
+// open() of another piece, while it plays gives Aborted; a second play() while it plays
+// gives Superseded for the first (the piece plays on and the second is answered when it
+// ends); play() of a piece that has ended gives Successful at once, as it is at its end.
+// All are queued to the user-interface thread, and each is delivered even when its piece
+// has since been closed or replaced: the menu starts the next piece on every notification,
+// so one lost would stop the music and one doubled would start two chains of pieces. They
+// go to the handler set at delivery time; none arrives after the player is gone.
+
+#include <QObject>
+#include <functional>
+#include <mutex>
+#include <string>
+
+#include "platform/audio.h"
+#include "platform/sdl/fluid_sequencer.h"
+
+namespace tov::sdl {
+
+class SdlMusicPlayer final : public IMusicPlayer {
+ public:
+  // Create and use on the user-interface thread. deviceError: empty when the audio device
+  // is open, else the reason every open() fails with.
+  explicit SdlMusicPlayer(std::string deviceError);
+  ~SdlMusicPlayer() override;
+  SdlMusicPlayer(const SdlMusicPlayer&) = delete;
+  SdlMusicPlayer& operator=(const SdlMusicPlayer&) = delete;
+
+  void open(const std::string& path) override;
+  bool isOpen() const override { return open_; }
+  void close() override;
+  void rewind() override;
+  void play() override;
+  // The handler must not throw: Qt's event delivery does not carry exceptions.
+  void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) override;
+
+  // The music stream of SDL_mixer (Mix_HookMusic), on the audio thread: the device's
+  // interleaved 16-bit stereo, length in bytes.
+  static void mixMusic(void* player, std::uint8_t* stream, int length);
+
+ private:
+  void ensureSynthesizer();
+  // Queues a notification to the user-interface thread; callable from any thread.
+  void post(MusicNotifyKind kind);
+
+  const std::string deviceError_;
+  bool open_ = false;                               // user-interface thread only
+  std::function<void(MusicNotifyKind)> handler_;    // user-interface thread only
+  // Serializes the sequencer between the user-interface thread and the audio thread.
+  // Nothing of SDL is called while it is held: the audio thread holds SDL's lock when it
+  // takes this one.
+  std::mutex mutex_;
+  FluidSequencer sequencer_;
+  // Notifications are delivered through it; being destroyed first, it takes the ones still
+  // queued with it.
+  QObject userInterfaceThread_;
+};
+
+}  // namespace tov::sdl

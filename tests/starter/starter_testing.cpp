@@ -1,0 +1,106 @@
+#include "starter/starter_testing.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "ui/application.h"
+
+namespace tov::test {
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (fs::temp_directory_path() / "tov-starter-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) std::abort();
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string ScratchFolder::file(const std::string& name, const std::string& content, unsigned mode) const {
+  const std::string path = *this / name;
+  std::ofstream(path, std::ios::binary) << content;
+  ::chmod(path.c_str(), mode);
+  return path;
+}
+
+std::string ScratchFolder::script(const std::string& name, const std::string& body, unsigned mode) const {
+  const std::string path = *this / name;
+  return file(name, "#!/bin/sh\nRECORD='" + path + "'\n" + body + "\n", mode);
+}
+
+std::string ScratchFolder::recorder(const std::string& name, const std::string& tail) const {
+  return script(name,
+                "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > \"$RECORD.args.part\"\n"
+                "pwd -P > \"$RECORD.cwd\"\n"
+                "mv \"$RECORD.args.part\" \"$RECORD.args\"\n" +
+                    tail);
+}
+
+std::string ScratchFolder::folder(const std::string& name) const {
+  const std::string path = *this / name;
+  fs::create_directories(path);
+  return path;
+}
+
+std::string readText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool exists(const std::string& path) { return fs::exists(path); }
+
+std::vector<std::string> recordedArguments(const std::string& recorderPath) {
+  const std::string text = readText(recorderPath + ".args");
+  std::vector<std::string> arguments;
+  std::size_t from = 0;
+  for (std::size_t nul = text.find('\0'); nul != std::string::npos; nul = text.find('\0', from)) {
+    arguments.push_back(text.substr(from, nul - from));
+    from = nul + 1;
+  }
+  return arguments;
+}
+
+std::string recordedFolder(const std::string& recorderPath) {
+  std::string folder = readText(recorderPath + ".cwd");
+  if (!folder.empty() && folder.back() == '\n') folder.pop_back();
+  return folder;
+}
+
+bool serveEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+  const std::int64_t start = Application::tickCount();
+  while (!done() && Application::tickCount() - start < timeoutMs)
+    Application::waitDispatching(Application::tickCount(), 10);
+  return done();
+}
+
+void serveEvents(int ms) { Application::waitDispatching(Application::tickCount(), ms); }
+
+int zombieChildren() {
+  const std::string self = std::to_string(::getpid());
+  int zombies = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
+    const std::string stat = readText(entry.path().string() + "/stat");
+    // "pid (name) state ppid ...": the name may hold spaces and parentheses.
+    const std::size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) continue;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string state, parent;
+    fields >> state >> parent;
+    if (parent == self && state == "Z") ++zombies;
+  }
+  return zombies;
+}
+
+}  // namespace tov::test
