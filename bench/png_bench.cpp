@@ -212,7 +212,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       if (run.run_type != Run::RT_Iteration && run.aggregate_name != "median") continue;
       const std::string name = run.run_name.function_name;
       const auto slash = name.find('/');
-      times_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedRealTime();
+      times_[name.substr(slash + 1)][name.substr(0, slash)] = run.GetAdjustedCPUTime();
     }
   }
   void printRatios() const {

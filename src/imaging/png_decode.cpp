@@ -72,16 +72,24 @@ using EightLanes = std::int16_t __attribute__((vector_size(16)));
 template <int kDistance>
 using PixelLanes = std::conditional_t<(kDistance <= 4), FourLanes, EightLanes>;
 
+using FourBytes = std::uint8_t __attribute__((vector_size(4)));
+using EightBytes = std::uint8_t __attribute__((vector_size(8)));
+template <int kDistance>
+using PixelBytes = std::conditional_t<(kDistance <= 4), FourBytes, EightBytes>;
+
+// Reads a whole vector, up to 2 bytes past the pixel: the row buffers have kRowSlack bytes
+// beyond their last row for it. Lanes beyond the pixel are never stored.
 template <int kDistance>
 inline PixelLanes<kDistance> loadPixel(const std::uint8_t* p) {
-  PixelLanes<kDistance> v = {};
-  for (int k = 0; k < kDistance; ++k) v[k] = p[k];
-  return v;
+  PixelBytes<kDistance> bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return __builtin_convertvector(bytes, PixelLanes<kDistance>);
 }
 
 template <int kDistance>
 inline void storePixel(std::uint8_t* p, const PixelLanes<kDistance>& v) {
-  for (int k = 0; k < kDistance; ++k) p[k] = std::uint8_t(v[k]);
+  const PixelBytes<kDistance> bytes = __builtin_convertvector(v, PixelBytes<kDistance>);
+  std::memcpy(p, &bytes, kDistance);
 }
 
 template <int kDistance>
@@ -474,8 +482,8 @@ class ImageDataDecoder {
     // Never more than the image needs: small pictures are the common case.
     const std::size_t imageBytes = stride * std::size_t(image_.height);
     batchSize_ = std::max(stride, std::min(kBatchBytes, imageBytes));
-    batch_.reset(new std::uint8_t[batchSize_]);  // written by inflate before it is read
-    previous_.assign(stride, 0);
+    batch_.reset(new std::uint8_t[batchSize_ + kRowSlack]);  // written by inflate before it is read
+    previous_.assign(stride + kRowSlack, 0);
     if (header_.interlaceMethod() == 1) {
       passBitmap_.assign(image_.bytesPerRow + 4, 0);
       passPlane_.assign(std::size_t(image_.width), 0);
@@ -571,7 +579,8 @@ class ImageDataDecoder {
   // zlib's fast path needs room ahead in its output: inflating a row at a time would spend
   // the end of every row in the slow path. Rows are inflated a batch at a time instead and
   // unfiltered where they lie; `previous_` carries the prior row from one batch to the next.
-  static constexpr std::size_t kBatchBytes = 262144;
+  static constexpr std::size_t kBatchBytes = 32768;
+  static constexpr std::size_t kRowSlack = 8;  // see loadPixel
   std::unique_ptr<std::uint8_t[]> batch_;  // per row: filter byte, then the samples
   std::size_t batchSize_ = 0;
   std::vector<std::uint8_t> previous_;

@@ -122,6 +122,9 @@ void TForm1::layOutControls() {
   font.setBold(true);
   font.setPixelSize(24);
   nameedit.setFont(font);
+  // A double quote in the name would break the framing of the activity's and the report's
+  // command lines, so the pupil's arguments would arrive corrupted.
+  nameedit.setRejectedCharacters("\"");
 
   for (const PanelPlace& place : kPanelPlaces) {
     TPanel& panel = this->*place.panel;
@@ -160,6 +163,7 @@ void TForm1::loadStoredPictures() {
 
 void TForm1::wireEvents() {
   OnActivate = [this] { FormActivate(); };
+  wireScreenEvents();
   closetimer.OnTimer = [this](TTimer*) { closetimerTimer(); };
   music.OnNotify = [this](TMediaPlayer*) { Application::guarded([this] { musicNotify(); }); };
   // An error met inside a tick (a frame that cannot be decoded) is reported and the screen

@@ -32,6 +32,10 @@ inline constexpr const char* kMidiDriverMessage =
     "are used for background music. Do you want to disable the music?";
 inline constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
 inline constexpr const char* kSelectionTune = "mm8-select.mid";
+inline constexpr const char* kSwapQuestionAfrikaans =
+    "Die L-Knoppie ruil die funksies van jou muis se knoppies om. Is jy seker jy wil dit doen?";
+inline constexpr const char* kSwapQuestionEnglish =
+    "The L-button will swap the functions of your mouse buttons. Are you sure you want to do this?";
 inline constexpr const char* kColourDepthMessage =
     "This program requires a colordepth of at least 16-bit to view the graphics in this "
     "application. Update your display driver or graphics adaptor.";
@@ -39,6 +43,10 @@ inline constexpr const char* kColourDepthMessage =
 // The file of frame number in variant (0 neutral, 1 Afrikaans, 2 English); empty for any
 // other variant.
 std::string frameFileName(const std::string& menuFolder, int number, int variant);
+
+// The activity program of option 1 to 9, relative to the program folder: the Afrikaans one
+// when language is 1, the English one otherwise.
+std::string activityProgramPath(int option, int language);
 
 // The random pick of the next piece: 1 to count, from the time of day in milliseconds since
 // midnight (UTC), by one step of the linear congruential generator.
@@ -76,6 +84,22 @@ class TForm1 : public TForm {
 
   void PlayFxSound(const std::string& file);
   void PlayLanguageSound(const std::string& file);
+
+  // The language screen.
+  void langoverlayafrMouseMove();
+  void langoverlayengMouseMove();
+  void langoverlayafrClick();
+  void langoverlayengClick();
+  // The name and hand screen.
+  void nameeditKeyPress(char32_t& key);
+  void righthandbutClick();
+  void lefthandbutClick();
+  // The menu screen.
+  void option1MouseMove(TControl* sender);
+  void bgroundMouseMove();
+  void optionClick(int option);  // option1Click to option9Click
+  void option1Click() { optionClick(1); }
+  void MorphButton1Click();
 
   void StartMusic();
   void PlayNextMusic();
@@ -173,6 +197,12 @@ class TForm1 : public TForm {
   void layOutControls();
   void loadStoredPictures();
   void wireEvents();
+  void wireScreenEvents();
+  void chooseLanguage(int chosen, const char* soundsFolder);
+  bool takeNameAndHideField();
+  void runToMenu();
+  // Lights the lamp of the option tagged litTag with lamp and clears every other lamp.
+  void setLamps(int litTag, const Picture* lamp);
   int screenWidth() const;
 
   bool destroyed_ = false;

@@ -1,6 +1,7 @@
 #include "ui/edit.h"
 
 #include <QKeyEvent>
+#include <algorithm>
 
 #include "ui/application.h"
 
@@ -25,21 +26,28 @@ TEdit::TEdit(QWidget& parent, std::string name) : QLineEdit(&parent), name_(std:
   setObjectName(QString::fromStdString(name_));
   setFrame(false);
   // Text put in by any way other than a key (paste, drop) is upper-cased as well.
-  connect(this, &QLineEdit::textEdited, this, [this] { upperCaseWholeText(); });
+  connect(this, &QLineEdit::textEdited, this, [this] { normaliseWholeText(); });
 }
 
-void TEdit::upperCaseWholeText() {
-  const QString upper = text().toUpper();
-  if (upper == text()) return;
-  const int cursor = cursorPosition();
-  QLineEdit::setText(upper);
+QString TEdit::normalised(const QString& text) const {
+  QString result = text.toUpper();
+  for (const QChar c : rejected_) result.remove(c);
+  return result;
+}
+
+void TEdit::normaliseWholeText() {
+  const QString fixed = normalised(text());
+  if (fixed == text()) return;
+  const int cursor = std::min(cursorPosition(), int(fixed.size()));
+  QLineEdit::setText(fixed);
   setCursorPosition(cursor);
 }
 
-void TEdit::typeText(const QString& typed) { insert(typed.toUpper()); }
+void TEdit::typeText(const QString& typed) { insert(normalised(typed)); }
 
 void TEdit::keyPressEvent(QKeyEvent* event) {
   char32_t key = keyCharOf(*event);
+  if (key >= 32 && normalised(QString::fromUcs4(&key, 1)).isEmpty()) return;  // a rejected key
   if (key != 0 && OnKeyPress) {
     Application::guarded([&] { OnKeyPress(this, key); });
     if (key == 0) return;

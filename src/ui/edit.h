@@ -26,13 +26,18 @@ class TEdit : public QLineEdit {
   // Upper-cases and applies what a key would type; for tests and for pasted text alike.
   void typeText(const QString& typed);
 
+  // Characters the box never takes in, typed or pasted.
+  void setRejectedCharacters(const QString& rejected) { rejected_ = rejected; }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void upperCaseWholeText();
+  void normaliseWholeText();
+  QString normalised(const QString& text) const;
 
   std::string name_;
+  QString rejected_;
 };
 
 }  // namespace tov

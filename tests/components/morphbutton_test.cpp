@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "components/resources.h"
+#include "imaging/jpeg.h"
+#include "mainmenu/assets.h"
 #include "ui/controlhost.h"
 #include "ui/cursorresource.h"
 #include "ui/cursors.h"
@@ -179,6 +181,30 @@ TEST_F(MorphButtonTest, RateIsKeptBetweenOneAnd255) {
   for (const auto& c : cases) {
     button.setMorphRate(c.set);
     EXPECT_EQ(button.MorphRate(), c.kept) << c.set;
+  }
+}
+
+TEST(MorphButtonPictures, StoredJpegsAtTheSizesTheMenuGives) {
+  const struct {
+    const char* name;
+    int width, height;
+  } stored[] = {
+      {"morph_exit1.pic", 78, 82}, {"morph_exit2.pic", 78, 82},   {"morph_report1.pic", 78, 82},
+      {"morph_report2.pic", 78, 82}, {"morph_back1.pic", 56, 52}, {"morph_back2.pic", 56, 52},
+      {"morph_left1.pic", 47, 37}, {"morph_left2.pic", 47, 37},   {"morph_right1.pic", 47, 37},
+      {"morph_right2.pic", 47, 37},
+  };
+  for (const auto& s : stored) {
+    Picture picture;
+    picture.loadFromStored(assets::embeddedFile(s.name));
+    ASSERT_NE(picture.graphic(), nullptr) << s.name;
+    EXPECT_STREQ(picture.graphic()->className(), "TJPEGImage") << s.name;
+    EXPECT_EQ(QSize(picture.width(), picture.height()), QSize(s.width, s.height)) << s.name;
+  }
+  for (std::string_view builtIn : {component_resources::kMorphPicture1, component_resources::kMorphPicture2}) {
+    TJPEGImage image;
+    image.loadFromMemory(component_resources::embeddedFile(builtIn));
+    EXPECT_EQ(QSize(image.width(), image.height()), QSize(120, 50)) << builtIn;
   }
 }
 

