@@ -121,8 +121,11 @@ const char* const kEffectSounds[] = {"blaai.wav", "back.wav", "report.wav"};
 void BM_ReadSoundFile(benchmark::State& state) {
   const std::string path = kSuite + "/fxsounds/" + kEffectSounds[state.range(0)];
   for (auto _ : state) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), {});
+    // Read whole, as the wave player reads it: size first, then one read.
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    std::vector<char> bytes(std::size_t(in.tellg()));
+    in.seekg(0);
+    in.read(bytes.data(), std::streamsize(bytes.size()));
     benchmark::DoNotOptimize(bytes.data());
   }
   state.SetLabel(kEffectSounds[state.range(0)]);

@@ -33,7 +33,7 @@ class PosixProcessStarterTest : public ::testing::Test {
 
   ~PosixProcessStarterTest() override {
     starter.reset();
-    EXPECT_EQ(test::zombieChildren(), 0);
+    EXPECT_EQ(test::zombieChildren(), std::vector<std::string>{});
   }
 
   StartResult open(const std::string& file, const std::string& parameters = {},
@@ -114,7 +114,8 @@ TEST_F(PosixProcessStarterTest, PollNeverBlocksAndKeepsTheCode) {
   scratch.file("child.go", "");
   ASSERT_TRUE(test::serveEventsUntil(
       [&] { return starter->poll(result.process).state == ProcessStatus::Ended; }, 10000));
-  EXPECT_EQ(test::zombieChildren(), 0);  // the poll that saw the end reaped the child
+  // The poll that saw the end reaped the child.
+  EXPECT_EQ(test::zombieChildren(), std::vector<std::string>{});
   for (int again = 0; again < 2; ++again) {
     const ProcessStatus status = starter->poll(result.process);
     EXPECT_EQ(status.state, ProcessStatus::Ended);

@@ -36,7 +36,7 @@ class StarterTest : public ::testing::Test {
 
   void TearDown() override {
     processes.reset();
-    EXPECT_EQ(test::zombieChildren(), 0);
+    EXPECT_EQ(test::zombieChildren(), std::vector<std::string>{});
   }
 
   // A starter on `on` whose events are written to `events`.

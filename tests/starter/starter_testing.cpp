@@ -85,9 +85,9 @@ bool serveEventsUntil(const std::function<bool()>& done, int timeoutMs) {
 
 void serveEvents(int ms) { Application::waitDispatching(Application::tickCount(), ms); }
 
-int zombieChildren() {
+std::vector<std::string> zombieChildren() {
   const std::string self = std::to_string(::getpid());
-  int zombies = 0;
+  std::vector<std::string> zombies;
   for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
     const std::string name = entry.path().filename().string();
     if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
@@ -98,7 +98,7 @@ int zombieChildren() {
     std::istringstream fields(stat.substr(nameEnd + 1));
     std::string state, parent;
     fields >> state >> parent;
-    if (parent == self && state == "Z") ++zombies;
+    if (parent == self && state == "Z") zombies.push_back(stat.substr(0, nameEnd + 1));
   }
   return zombies;
 }

@@ -42,7 +42,7 @@ bool serveEventsUntil(const std::function<bool()>& done, int timeoutMs);
 // Serves the event loop for ms milliseconds.
 void serveEvents(int ms);
 
-// Children of this process that have ended and not been reaped.
-int zombieChildren();
+// Children of this process that have ended and not been reaped, as "pid (name)".
+std::vector<std::string> zombieChildren();
 
 }  // namespace tov::test
