@@ -13,6 +13,7 @@
 #include <iterator>
 #include <vector>
 
+#include "components/appsupport.h"
 #include "components/threadedtimer.h"
 #include "doubles/fake_platform.h"
 #include "imaging/graphic.h"
@@ -67,6 +68,7 @@ struct MenuInSuite {
     form->fxSoundsFolder = kSuite + "/fxsounds/";
     backBuffer.setSize(800, 600, tov::PixelFormat::pf32bit);
   }
+  tov::TAppSupport appSupport;
   tov::test::FakePlatform platform;
   std::unique_ptr<tov::TForm1> form;
   tov::Bitmap backBuffer;

@@ -22,7 +22,7 @@
 namespace {
 
 using tov::test::Bytes;
-using tov::test::PngSpec;
+using tov::test::PicturePlan;
 
 int channelsOf(int colorType) {
   switch (colorType) {
@@ -34,18 +34,18 @@ int channelsOf(int colorType) {
 }
 
 // Smooth shading with a little noise, as a camera gives; alpha, when there is one, a soft ramp.
-std::vector<Bytes> photograph(const PngSpec& spec) {
+std::vector<Bytes> photograph(const PicturePlan& plan) {
   std::mt19937 random(7);
   std::normal_distribution<double> noise(0.0, 2.0);
-  const int channels = channelsOf(spec.colorType);
-  const int bytes = spec.bitDepth / 8;
-  const double max = spec.bitDepth == 16 ? 65535.0 : 255.0;
-  std::vector<Bytes> rows(spec.height, Bytes(std::size_t(spec.width) * channels * bytes));
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x)
+  const int channels = channelsOf(plan.colorType);
+  const int bytes = plan.bitDepth / 8;
+  const double max = plan.bitDepth == 16 ? 65535.0 : 255.0;
+  std::vector<Bytes> rows(plan.height, Bytes(std::size_t(plan.width) * channels * bytes));
+  for (int y = 0; y < plan.height; ++y)
+    for (int x = 0; x < plan.width; ++x)
       for (int c = 0; c < channels; ++c) {
         double v;
-        if ((spec.colorType == 6 || spec.colorType == 4) && c == channels - 1)
+        if ((plan.colorType == 6 || plan.colorType == 4) && c == channels - 1)
           v = std::fmod((x + y) * 0.7, 256.0) / 255.0;
         else
           v = 0.5 + 0.25 * std::sin(x * 0.013 * (c + 1) + y * 0.007) + 0.2 * std::cos(y * 0.011 - x * 0.004 * c) +
@@ -64,31 +64,31 @@ std::vector<Bytes> photograph(const PngSpec& spec) {
 
 // Flat colours: a background, filled rectangles and circles, thin lines; alpha transparent
 // outside the shapes with soft edges on the circles.
-std::vector<Bytes> drawing(const PngSpec& spec) {
-  const int channels = channelsOf(spec.colorType);
-  const int perByte = spec.colorType == 3 ? 8 / spec.bitDepth : 1;
-  std::vector<Bytes> rows(spec.height, Bytes((std::size_t(spec.width) * channels * spec.bitDepth + 7) / 8));
-  const int colours = spec.colorType == 3 ? (1 << spec.bitDepth) : 256;
-  for (int y = 0; y < spec.height; ++y)
-    for (int x = 0; x < spec.width; ++x) {
+std::vector<Bytes> drawing(const PicturePlan& plan) {
+  const int channels = channelsOf(plan.colorType);
+  const int perByte = plan.colorType == 3 ? 8 / plan.bitDepth : 1;
+  std::vector<Bytes> rows(plan.height, Bytes((std::size_t(plan.width) * channels * plan.bitDepth + 7) / 8));
+  const int colours = plan.colorType == 3 ? (1 << plan.bitDepth) : 256;
+  for (int y = 0; y < plan.height; ++y)
+    for (int x = 0; x < plan.width; ++x) {
       int index = 1;
       double alpha = 0;
       for (int k = 0; k < 12; ++k) {
-        const int cx = (k * 197) % spec.width, cy = (k * 131) % spec.height, r = 8 + (k * 37) % (spec.width / 4 + 1);
+        const int cx = (k * 197) % plan.width, cy = (k * 131) % plan.height, r = 8 + (k * 37) % (plan.width / 4 + 1);
         const double d = std::hypot(x - cx, y - cy);
         if (k % 2 == 0 && std::abs(x - cx) < r && std::abs(y - cy) < r / 2) index = 2 + k, alpha = 1;
         if (k % 2 == 1 && d < r) index = 3 + k, alpha = std::max(alpha, std::clamp(r - d, 0.0, 1.0));
       }
       if ((x + 2 * y) % 97 == 0) index = 0, alpha = 1;
       index %= colours;
-      if (spec.colorType == 3) {
-        const int shift = 8 - spec.bitDepth * (x % perByte + 1);
+      if (plan.colorType == 3) {
+        const int shift = 8 - plan.bitDepth * (x % perByte + 1);
         rows[y][x / perByte] = std::uint8_t(rows[y][x / perByte] | (index << shift));
         continue;
       }
       for (int c = 0; c < channels; ++c) {
         std::uint8_t value = std::uint8_t(index * (53 + 40 * c));
-        if ((spec.colorType == 6 || spec.colorType == 4) && c == channels - 1) value = std::uint8_t(alpha * 255);
+        if ((plan.colorType == 6 || plan.colorType == 4) && c == channels - 1) value = std::uint8_t(alpha * 255);
         rows[y][std::size_t(x) * channels + c] = value;
       }
     }
@@ -101,13 +101,13 @@ struct BenchFile {
 };
 
 std::vector<BenchFile> makeFiles() {
-  struct Plan {
+  struct FilePlan {
     const char* name;
     bool photo;
     int type, depth, width, height;
     bool interlaced;
   };
-  const Plan plans[] = {
+  const FilePlan plans[] = {
       {"photo_rgb8_1920x1080", true, 2, 8, 1920, 1080, false},
       {"photo_rgba8_1920x1080", true, 6, 8, 1920, 1080, false},
       {"photo_grey8_1024x768", true, 0, 8, 1024, 768, false},
@@ -120,15 +120,15 @@ std::vector<BenchFile> makeFiles() {
       {"icon_rgba8_adam7_40x40", false, 6, 8, 40, 40, true},
   };
   std::vector<BenchFile> files;
-  for (const Plan& p : plans) {
-    PngSpec spec;
-    spec.name = p.name;
-    spec.colorType = p.type;
-    spec.bitDepth = p.depth;
-    spec.width = p.width;
-    spec.height = p.height;
-    spec.interlaced = p.interlaced;
-    files.push_back({p.name, tov::test::writePngRows(spec, p.photo ? photograph(spec) : drawing(spec))});
+  for (const FilePlan& p : plans) {
+    PicturePlan plan;
+    plan.name = p.name;
+    plan.colorType = p.type;
+    plan.bitDepth = p.depth;
+    plan.width = p.width;
+    plan.height = p.height;
+    plan.interlaced = p.interlaced;
+    files.push_back({p.name, tov::test::writePngRows(plan, p.photo ? photograph(plan) : drawing(plan))});
   }
   return files;
 }

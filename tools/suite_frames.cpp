@@ -498,6 +498,10 @@ std::vector<NamedImage> drawMenuFrames() {
   return frames;
 }
 
+const std::array<QString, 9>& activityNames(bool afrikaans) {
+  return wording(afrikaans ? Language::Afrikaans : Language::English).activities;
+}
+
 std::vector<NamedImage> drawFormPictures() {
   std::vector<NamedImage> pictures;
   pictures.push_back({"bground.pic", drawFrame(paperPage, 0)});

@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QString>
 
+#include <array>
 #include <vector>
 
 namespace tov::suite {
@@ -20,5 +21,9 @@ std::vector<NamedImage> drawMenuFrames();
 // The form's stored pictures: bground, the green and yellow lamps and the two language
 // highlights; each is to be written as a stored JPEG picture.
 std::vector<NamedImage> drawFormPictures();
+
+// The nine activities' names as the menu frames letter them, in option order; the stand-in
+// programs show the same words.
+const std::array<QString, 9>& activityNames(bool afrikaans);
 
 }  // namespace tov::suite

@@ -4,7 +4,10 @@
 #include <cstdio>
 
 #include "imaging/graphic.h"
+#include "imaging/pngreader.h"
+#include "components/appsupport.h"
 #include "mainmenu/mainform.h"
+#include "platform/posix/posix_process_starter.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
@@ -26,6 +29,10 @@ int main(int argc, char** argv) {
   tov::SdlAudio audio;
   tov::Platform platform = x11->services();
   audio.addTo(platform);
+  tov::posix::PosixProcessStarter processes;
+  platform.processes = &processes;
+  // The tick service that watches started programs lives as long as the program.
+  tov::TAppSupport appSupport;
 
   int exitCode = 0;
   {
@@ -37,5 +44,6 @@ int main(int argc, char** argv) {
     form.show();
     exitCode = QApplication::exec();
   }
+  tov::unregisterPngPicture();
   return exitCode;
 }

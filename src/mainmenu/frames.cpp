@@ -97,11 +97,9 @@ void TForm1::animatetimerTimer() {
   }
   animatetimer.setEnabled(false);
   if (currentFrame == 12) {
-    launchChosenActivity();
+    LaunchActivity(activityPath);
     ShowFrame(returnFrame, language);
   }
 }
-
-void TForm1::launchChosenActivity() {}
 
 }  // namespace tov

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "components/morphbutton.h"
+#include "components/starter.h"
 #include "components/threadedtimer.h"
 #include "platform/platform.h"
 #include "sound/mediaplayer.h"
@@ -47,6 +48,13 @@ std::string frameFileName(const std::string& menuFolder, int number, int variant
 // The activity program of option 1 to 9, relative to the program folder: the Afrikaans one
 // when language is 1, the English one otherwise.
 std::string activityProgramPath(int option, int language);
+
+// The parameter line of an activity program: the program folder, the pupil's name, two
+// empty arguments and "TRUE", each framed as "*value#".
+std::string activityParameters(const std::string& programFolder, const std::string& pupilName);
+// The parameter line of the report program: as an activity's with the language code ("AFR",
+// "ENG" or empty) as a sixth argument, each framed as "value*".
+std::string reportParameters(const std::string& programFolder, const std::string& pupilName, int language);
 
 // The random pick of the next piece: 1 to count, from the time of day in milliseconds since
 // midnight (UTC), by one step of the linear congruential generator.
@@ -100,6 +108,14 @@ class TForm1 : public TForm {
   void optionClick(int option);  // option1Click to option9Click
   void option1Click() { optionClick(1); }
   void MorphButton1Click();
+
+  // Starting programs and coming back.
+  void LaunchActivity(const std::string& relativePath);
+  void appExeAfterStart();
+  void appExeError();
+  void appExeFinished();
+  void reportbutClick();
+  void reportbut2Click();
 
   void StartMusic();
   void PlayNextMusic();
@@ -182,6 +198,7 @@ class TForm1 : public TForm {
   // Components without a window. The animation timer goes first at destruction, so no
   // tick reaches a control that is already gone.
   TTimer closetimer{2500};
+  TStarter appExe{*platform_.processes};
   TWaveComp sound{*platform_.waveOutput};
   TThreadedTimer animatetimer;
 
@@ -190,14 +207,16 @@ class TForm1 : public TForm {
   virtual void playWaveFile(const std::string& path);
   // Milliseconds since midnight, UTC: the seed of every random pick of music.
   virtual std::uint32_t timeOfDayMs() const;
-  // The tick after the last frame of the launch run starts the chosen activity.
-  virtual void launchChosenActivity();
 
  private:
   void layOutControls();
   void loadStoredPictures();
   void wireEvents();
   void wireScreenEvents();
+  void wireLaunchEvents();
+  void startProgram(const std::string& command, const std::string& parameters);
+  void startReport();
+  void backFromProgram();
   void chooseLanguage(int chosen, const char* soundsFolder);
   bool takeNameAndHideField();
   void runToMenu();
@@ -206,6 +225,7 @@ class TForm1 : public TForm {
   int screenWidth() const;
 
   bool destroyed_ = false;
+  bool startFailed_ = false;  // the last start failed: its after-start event changes nothing
 };
 
 }  // namespace tov

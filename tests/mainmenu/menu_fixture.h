@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "components/appsupport.h"
 #include "doubles/fake_platform.h"
 #include "mainmenu/mainform.h"
 #include "ui/application.h"
@@ -42,6 +43,7 @@ class MenuTest : public ::testing::Test {
   std::vector<std::string> messageTexts() const;
 
   std::filesystem::path folder;
+  TAppSupport appSupport;
   FakePlatform platform;
   std::unique_ptr<RecordingForm> form;
   std::vector<Application::MessageRequest> messages;

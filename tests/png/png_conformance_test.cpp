@@ -12,15 +12,15 @@ namespace tov {
 namespace {
 
 using test::Bytes;
-using test::PngSpec;
+using test::PicturePlan;
 
-std::vector<PngSpec> corpus() {
-  std::vector<PngSpec> specs;
+std::vector<PicturePlan> corpus() {
+  std::vector<PicturePlan> plans;
   const std::pair<int, int> kinds[] = {{0, 1}, {0, 2}, {0, 4}, {0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 1},
                                        {3, 2}, {3, 4}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}};
   for (auto [type, depth] : kinds)
     for (bool interlaced : {false, true}) {
-      PngSpec s;
+      PicturePlan s;
       s.name = "type" + std::to_string(type) + "_depth" + std::to_string(depth) + (interlaced ? "_adam7" : "");
       s.colorType = type;
       s.bitDepth = depth;
@@ -28,7 +28,7 @@ std::vector<PngSpec> corpus() {
       s.width = 37;
       s.height = 23;
       s.seed = unsigned(type * 100 + depth);
-      specs.push_back(s);
+      plans.push_back(s);
     }
   const std::pair<int, const char*> filters[] = {{PNG_FILTER_NONE, "none"}, {PNG_FILTER_SUB, "sub"},
                                                  {PNG_FILTER_UP, "up"}, {PNG_FILTER_AVG, "average"},
@@ -36,7 +36,7 @@ std::vector<PngSpec> corpus() {
   for (auto [type, depth] : {std::pair{0, 8}, {0, 16}, {2, 8}, {2, 16}, {3, 4}, {4, 8}, {4, 16}, {6, 8}, {6, 16}})
     for (auto [flag, name] : filters)
       for (bool interlaced : {false, true}) {
-        PngSpec s;
+        PicturePlan s;
         s.name = std::string("filter_") + name + "_type" + std::to_string(type) + "_depth" + std::to_string(depth) +
                  (interlaced ? "_adam7" : "");
         s.colorType = type;
@@ -45,17 +45,17 @@ std::vector<PngSpec> corpus() {
         s.interlaced = interlaced;
         s.width = 19;
         s.height = 17;
-        specs.push_back(s);
+        plans.push_back(s);
       }
   for (bool interlaced : {false, true}) {
-    PngSpec s;
+    PicturePlan s;
     s.name = std::string("idat_in_37_byte_chunks") + (interlaced ? "_adam7" : "");
     s.colorType = 6;
     s.width = 40;
     s.height = 40;
     s.idatBytes = 37;
     s.interlaced = interlaced;
-    specs.push_back(s);
+    plans.push_back(s);
   }
   struct Keyed {
     const char* name;
@@ -74,32 +74,32 @@ std::vector<PngSpec> corpus() {
   };
   for (const Keyed& k : keyed)
     for (bool interlaced : {false, true}) {
-      PngSpec s;
+      PicturePlan s;
       s.name = std::string(k.name) + (interlaced ? "_adam7" : "");
       s.colorType = k.type;
       s.bitDepth = k.depth;
       s.trns = k.trns;
       s.interlaced = interlaced;
       s.seed = unsigned(k.depth * 7 + k.type);
-      specs.push_back(s);
+      plans.push_back(s);
     }
   for (std::uint32_t gamma : {45000u, 45454u, 100000u, 22000u, 220000u, 1000u})
     for (auto [type, depth] : {std::pair{0, 2}, {0, 16}, {2, 8}, {3, 8}, {4, 8}, {6, 16}}) {
-      PngSpec s;
+      PicturePlan s;
       s.name = "gamma" + std::to_string(gamma) + "_type" + std::to_string(type) + "_depth" + std::to_string(depth);
       s.colorType = type;
       s.bitDepth = depth;
       s.gamma = gamma;
-      specs.push_back(s);
+      plans.push_back(s);
     }
-  PngSpec texts;
+  PicturePlan texts;
   texts.name = "text_chunks";
   texts.texts = {{"Title", "Tovaleer"}, {"Comment", std::string(300, 'z'), true}};
   texts.time = true;
-  specs.push_back(texts);
+  plans.push_back(texts);
   for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {5, 1}, {1, 9}, {9, 9}, {130, 3}})
     for (auto [type, depth] : {std::pair{0, 1}, {3, 2}, {6, 8}}) {
-      PngSpec s;
+      PicturePlan s;
       s.name = "size" + std::to_string(w) + "x" + std::to_string(h) + "_type" + std::to_string(type) + "_depth" +
                std::to_string(depth) + "_adam7";
       s.colorType = type;
@@ -107,32 +107,32 @@ std::vector<PngSpec> corpus() {
       s.width = w;
       s.height = h;
       s.interlaced = true;
-      specs.push_back(s);
+      plans.push_back(s);
     }
-  return specs;
+  return plans;
 }
 
-class Conformance : public testing::TestWithParam<PngSpec> {};
+class Conformance : public testing::TestWithParam<PicturePlan> {};
 
 TEST_P(Conformance, DrawsAsLibpngDecodesOverTwoBackgrounds) {
-  const PngSpec& spec = GetParam();
-  const Bytes file = test::writePng(spec);
+  const PicturePlan& plan = GetParam();
+  const Bytes file = test::writePng(plan);
   const test::ReferenceImage reference = test::decodeWithLibpng(file);
   TPngPicture picture;
   picture.loadFromMemory(file);
-  ASSERT_EQ(picture.width(), spec.width);
-  ASSERT_EQ(picture.height(), spec.height);
-  const auto gamma = test::referenceGamma(spec.gamma);
+  ASSERT_EQ(picture.width(), plan.width);
+  ASSERT_EQ(picture.height(), plan.height);
+  const auto gamma = test::referenceGamma(plan.gamma);
 
   for (std::array<std::uint8_t, 3> background : {std::array<std::uint8_t, 3>{16, 32, 48}, {250, 240, 230}}) {
-    Bitmap target(spec.width, spec.height, PixelFormat::pf32bit);
+    Bitmap target(plan.width, plan.height, PixelFormat::pf32bit);
     Canvas canvas(target);
-    canvas.fillRect({0, 0, spec.width, spec.height}, rgb(background[0], background[1], background[2]));
-    picture.draw(canvas, {0, 0, spec.width, spec.height});
+    canvas.fillRect({0, 0, plan.width, plan.height}, rgb(background[0], background[1], background[2]));
+    picture.draw(canvas, {0, 0, plan.width, plan.height});
     int wrong = 0;
-    for (int y = 0; y < spec.height && wrong < 5; ++y)
-      for (int x = 0; x < spec.width && wrong < 5; ++x) {
-        const auto want = test::expectedOver(reference.at(x, y), spec.colorType, gamma, background);
+    for (int y = 0; y < plan.height && wrong < 5; ++y)
+      for (int x = 0; x < plan.width && wrong < 5; ++x) {
+        const auto want = test::expectedOver(reference.at(x, y), plan.colorType, gamma, background);
         const Color got = target.pixel(x, y);
         if (got != rgb(want[0], want[1], want[2])) {
           ++wrong;
@@ -145,14 +145,14 @@ TEST_P(Conformance, DrawsAsLibpngDecodesOverTwoBackgrounds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, Conformance, testing::ValuesIn(corpus()),
-                         [](const testing::TestParamInfo<PngSpec>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<PicturePlan>& info) { return info.param.name; });
 
 TEST(ConformanceCorpus, TextAndTimeChunksAreRead) {
-  PngSpec spec;
-  spec.texts = {{"Title", "Tovaleer"}, {"Comment", std::string(300, 'z'), true}};
-  spec.time = true;
+  PicturePlan plan;
+  plan.texts = {{"Title", "Tovaleer"}, {"Comment", std::string(300, 'z'), true}};
+  plan.time = true;
   TPngPicture picture;
-  picture.loadFromMemory(test::writePng(spec));
+  picture.loadFromMemory(test::writePng(plan));
   std::vector<std::pair<std::string, std::string>> texts;
   for (const auto& chunk : picture.chunks())
     if (auto* text = dynamic_cast<const TChunktEXt*>(chunk.get())) texts.emplace_back(text->keyword(), text->text());

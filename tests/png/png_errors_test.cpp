@@ -17,12 +17,12 @@ using test::RawChunk;
 const std::string kQ = "\"Portable Network Graphics\"";
 
 Bytes validFile() {
-  test::PngSpec spec;
-  spec.colorType = 3;
-  spec.bitDepth = 4;
-  spec.gamma = 45000;
-  spec.trns = Bytes{255, 0};
-  return test::writePng(spec);
+  test::PicturePlan plan;
+  plan.colorType = 3;
+  plan.bitDepth = 4;
+  plan.gamma = 45000;
+  plan.trns = Bytes{255, 0};
+  return test::writePng(plan);
 }
 
 std::vector<RawChunk> validChunks() { return test::splitChunks(validFile()); }

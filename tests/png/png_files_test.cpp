@@ -78,10 +78,10 @@ TEST(MutePicture, IsAStoredInterlacedPngWithGammaAndProfileThatDrawsAsLibpngDeco
 }
 
 TEST(ImgDecode, DrawsAPngOverTheBackgroundIntoAPpm) {
-  test::PngSpec spec;
-  spec.colorType = 6;
-  spec.interlaced = true;
-  const Bytes file = test::writePng(spec);
+  test::PicturePlan plan;
+  plan.colorType = 6;
+  plan.interlaced = true;
+  const Bytes file = test::writePng(plan);
   const fs::path dir = fs::temp_directory_path() / ("png_tests_imgdecode_" + std::to_string(::getpid()));
   fs::create_directories(dir);
   writeAll(dir / "picture.Png", file);

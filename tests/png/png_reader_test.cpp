@@ -17,7 +17,7 @@ namespace tov {
 namespace {
 
 using test::Bytes;
-using test::PngSpec;
+using test::PicturePlan;
 using test::RawChunk;
 
 Bytes bigEndian(std::uint32_t v) { return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)}; }
@@ -132,7 +132,7 @@ TEST(Gamma, ZeroAndLoadingLeaveOrResetTheIdentity) {
   picture.setGamma(0);
   EXPECT_EQ(picture.gammaTable(), test::referenceGamma(std::nullopt));
   picture.setGamma(45000);
-  picture.loadFromStream(test::writePng(PngSpec{}));
+  picture.loadFromStream(test::writePng(PicturePlan{}));
   EXPECT_EQ(picture.gammaTable(), test::referenceGamma(std::nullopt));
 }
 
@@ -242,11 +242,11 @@ TEST(Chunks, TransparencyModesFollowTheColourTypeAndTheTable) {
                         {3, 8, Bytes{255, 128}, PngTransparency::partial}, {3, 8, Bytes{0, 0}, PngTransparency::partial},
                         {4, 8, std::nullopt, PngTransparency::partial}, {6, 8, std::nullopt, PngTransparency::partial}};
   for (const Case& c : cases) {
-    PngSpec spec;
-    spec.colorType = c.type;
-    spec.bitDepth = c.depth;
-    spec.trns = c.trns;
-    const TPngPicture picture = loaded(test::writePng(spec));
+    PicturePlan plan;
+    plan.colorType = c.type;
+    plan.bitDepth = c.depth;
+    plan.trns = c.trns;
+    const TPngPicture picture = loaded(test::writePng(plan));
     EXPECT_EQ(picture.transparencyMode(), c.mode) << int(c.type);
     EXPECT_EQ(picture.transparent(), c.mode != PngTransparency::none);
   }
@@ -255,9 +255,9 @@ TEST(Chunks, TransparencyModesFollowTheColourTypeAndTheTable) {
 // ---- failures ----
 
 TEST(Failure, StreamLoadKeepsTheChunksReadSoFarAndMemoryLoadKeepsThePicture) {
-  PngSpec spec;
-  spec.gamma = 45000;
-  auto chunks = test::splitChunks(test::writePng(spec));
+  PicturePlan plan;
+  plan.gamma = 45000;
+  auto chunks = test::splitChunks(test::writePng(plan));
   for (auto& c : chunks)
     if (c.name == "IDAT") c.data[0] = 0x79;
   const Bytes broken = test::joinChunks(chunks);
@@ -266,7 +266,7 @@ TEST(Failure, StreamLoadKeepsTheChunksReadSoFarAndMemoryLoadKeepsThePicture) {
   EXPECT_THROW(picture.loadFromStream(broken), EPNGZLIBError);
   EXPECT_EQ(namesOf(picture), (std::vector<std::string>{"IHDR", "gAMA"}));
 
-  TPngPicture kept = loaded(test::writePng(PngSpec{}));
+  TPngPicture kept = loaded(test::writePng(PicturePlan{}));
   EXPECT_THROW(kept.loadFromMemory(broken), EPNGZLIBError);
   EXPECT_EQ(namesOf(kept), (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
   EXPECT_EQ(kept.width(), 13);
@@ -283,14 +283,14 @@ TEST(Failure, AHugePictureWithLittleDataLoadsWithoutTouchingItsMemory) {
 // ---- copies, storage, registration ----
 
 TEST(Assign, CopiesDeeplyAndKeepsItsOwnHeader) {
-  PngSpec spec;
-  spec.colorType = 3;
-  spec.bitDepth = 2;
-  spec.trns = Bytes{0, 128};
-  spec.texts = {{"Author", "us"}};
+  PicturePlan plan;
+  plan.colorType = 3;
+  plan.bitDepth = 2;
+  plan.trns = Bytes{0, 128};
+  plan.texts = {{"Author", "us"}};
   auto source = std::make_unique<TPngPicture>();
-  source->loadFromMemory(test::writePng(spec));
-  const Bitmap before = drawnOver(*source, rgb(5, 6, 7), spec.width, spec.height, {0, 0, spec.width, spec.height});
+  source->loadFromMemory(test::writePng(plan));
+  const Bitmap before = drawnOver(*source, rgb(5, 6, 7), plan.width, plan.height, {0, 0, plan.width, plan.height});
   TPngPicture copy;
   copy.assign(*source);
   const auto names = namesOf(*source);
@@ -298,12 +298,12 @@ TEST(Assign, CopiesDeeplyAndKeepsItsOwnHeader) {
   EXPECT_EQ(namesOf(copy), names);
   EXPECT_EQ(&copy.header().owner(), &copy);
   EXPECT_EQ(copy.findChunk<TChunktEXt>()->text(), "us");
-  const Bitmap after = drawnOver(copy, rgb(5, 6, 7), spec.width, spec.height, {0, 0, spec.width, spec.height});
+  const Bitmap after = drawnOver(copy, rgb(5, 6, 7), plan.width, plan.height, {0, 0, plan.width, plan.height});
   EXPECT_TRUE(std::equal(before.data(), before.data() + before.bytesPerLine() * before.height(), after.data()));
 }
 
 TEST(StoredPicture, ReadsUpToIendAndWritesTheSameFile) {
-  const Bytes file = test::writePng(PngSpec{});
+  const Bytes file = test::writePng(PicturePlan{});
   Bytes stored = {11, 'T', 'P', 'n', 'g', 'P', 'i', 'c', 't', 'u', 'r', 'e'};
   stored.insert(stored.end(), file.begin(), file.end());
   Picture picture;

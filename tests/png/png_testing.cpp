@@ -71,7 +71,7 @@ unsigned sampleNear(unsigned key, int depth, std::mt19937& random) {
 
 }  // namespace
 
-void PrintTo(const PngSpec& spec, std::ostream* out) { *out << spec.name; }
+void PrintTo(const PicturePlan& plan, std::ostream* out) { *out << plan.name; }
 
 Bytes paletteFor(int entries) {
   Bytes palette;
@@ -83,26 +83,26 @@ Bytes paletteFor(int entries) {
   return palette;
 }
 
-std::vector<Bytes> samplesFor(const PngSpec& spec) {
-  std::mt19937 random(spec.seed);
-  const int perPixel = samplesPerPixel(spec.colorType);
-  const std::size_t rowBytes = (std::size_t(spec.width) * perPixel * spec.bitDepth + 7) / 8;
-  const unsigned max = spec.bitDepth == 16 ? 0xFFFF : (1u << spec.bitDepth) - 1;
-  std::vector<Bytes> rows(spec.height, Bytes(rowBytes, 0));
-  const bool keyed = spec.trns && (spec.colorType == 0 || spec.colorType == 2);
-  for (int y = 0; y < spec.height; ++y) {
-    for (int x = 0; x < spec.width; ++x) {
+std::vector<Bytes> samplesFor(const PicturePlan& plan) {
+  std::mt19937 random(plan.seed);
+  const int perPixel = samplesPerPixel(plan.colorType);
+  const std::size_t rowBytes = (std::size_t(plan.width) * perPixel * plan.bitDepth + 7) / 8;
+  const unsigned max = plan.bitDepth == 16 ? 0xFFFF : (1u << plan.bitDepth) - 1;
+  std::vector<Bytes> rows(plan.height, Bytes(rowBytes, 0));
+  const bool keyed = plan.trns && (plan.colorType == 0 || plan.colorType == 2);
+  for (int y = 0; y < plan.height; ++y) {
+    for (int x = 0; x < plan.width; ++x) {
       for (int s = 0; s < perPixel; ++s) {
         unsigned value;
-        if (keyed && spec.trns->size() >= std::size_t(2 * perPixel))
-          value = sampleNear(storedValue(*spec.trns, 2 * s), spec.bitDepth, random);
-        else if (spec.colorType == 3)
-          value = (x + 3 * y + s) % (1 << spec.bitDepth);
-        else if (s == perPixel - 1 && (spec.colorType == 4 || spec.colorType == 6))
+        if (keyed && plan.trns->size() >= std::size_t(2 * perPixel))
+          value = sampleNear(storedValue(*plan.trns, 2 * s), plan.bitDepth, random);
+        else if (plan.colorType == 3)
+          value = (x + 3 * y + s) % (1 << plan.bitDepth);
+        else if (s == perPixel - 1 && (plan.colorType == 4 || plan.colorType == 6))
           value = (x * 40 + y * 7) % 3 == 0 ? (x % 2 ? 0 : max) : random() % (max + 1);  // alpha: ends and between
         else
           value = random() % (max + 1);
-        putSample(rows[y], std::size_t(x) * perPixel + s, spec.bitDepth, value);
+        putSample(rows[y], std::size_t(x) * perPixel + s, plan.bitDepth, value);
       }
     }
   }
@@ -113,7 +113,7 @@ namespace {
 
 // Everything with a destructor is made before libpng runs, so that its error jump skips none.
 struct WriteJob {
-  const PngSpec* spec = nullptr;
+  const PicturePlan* plan = nullptr;
   Bytes out;
   std::vector<Bytes> rows;
   std::vector<png_bytep> rowPointers;
@@ -124,28 +124,28 @@ struct WriteJob {
 
 bool runWrite(png_structp png, png_infop info, WriteJob& job) {
   if (setjmp(png_jmpbuf(png))) return false;
-  const PngSpec& spec = *job.spec;
+  const PicturePlan& plan = *job.plan;
   png_set_write_fn(png, &job.out, appendToBytes, flushNothing);
-  png_set_compression_buffer_size(png, png_size_t(spec.idatBytes));
-  if (spec.filters >= 0) png_set_filter(png, 0, spec.filters);
-  png_set_IHDR(png, info, png_uint_32(spec.width), png_uint_32(spec.height), spec.bitDepth,
-               spec.colorType, spec.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
+  png_set_compression_buffer_size(png, png_size_t(plan.idatBytes));
+  if (plan.filters >= 0) png_set_filter(png, 0, plan.filters);
+  png_set_IHDR(png, info, png_uint_32(plan.width), png_uint_32(plan.height), plan.bitDepth,
+               plan.colorType, plan.interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (spec.gamma) png_set_gAMA_fixed(png, info, png_fixed_point(*spec.gamma));
+  if (plan.gamma) png_set_gAMA_fixed(png, info, png_fixed_point(*plan.gamma));
   if (!job.palette.empty())
     png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(job.palette.data()), int(job.palette.size() / 3));
-  if (spec.trns) {
-    const bool indexed = spec.colorType == 3;
-    png_set_tRNS(png, info, indexed ? spec.trns->data() : nullptr, indexed ? int(spec.trns->size()) : 0,
+  if (plan.trns) {
+    const bool indexed = plan.colorType == 3;
+    png_set_tRNS(png, info, indexed ? plan.trns->data() : nullptr, indexed ? int(plan.trns->size()) : 0,
                  indexed ? nullptr : &job.key);
   }
   if (!job.texts.empty()) png_set_text(png, info, job.texts.data(), int(job.texts.size()));
-  if (spec.time) {
+  if (plan.time) {
     png_time time{2004, 3, 17, 9, 45, 30};
     png_set_tIME(png, info, &time);
   }
   png_write_info(png, info);
-  if (spec.interlaced) png_set_interlace_handling(png);
+  if (plan.interlaced) png_set_interlace_handling(png);
   png_write_image(png, job.rowPointers.data());
   png_write_end(png, info);
   return true;
@@ -182,31 +182,31 @@ bool runReadRows(png_structp png, ReadJob& job) {
 
 }  // namespace
 
-Bytes writePng(const PngSpec& spec) { return writePngRows(spec, samplesFor(spec)); }
+Bytes writePng(const PicturePlan& plan) { return writePngRows(plan, samplesFor(plan)); }
 
-Bytes writePngRows(const PngSpec& spec, std::vector<Bytes> rows) {
+Bytes writePngRows(const PicturePlan& plan, std::vector<Bytes> rows) {
   WriteJob job;
-  job.spec = &spec;
+  job.plan = &plan;
   job.rows = std::move(rows);
   for (auto& row : job.rows) job.rowPointers.push_back(row.data());
-  if (spec.colorType == 3) job.palette = paletteFor(1 << spec.bitDepth);
-  if (spec.trns && spec.colorType == 0) job.key.gray = png_uint_16(storedValue(*spec.trns, 0));
-  if (spec.trns && spec.colorType == 2) {
-    job.key.red = png_uint_16(storedValue(*spec.trns, 0));
-    job.key.green = png_uint_16(storedValue(*spec.trns, 2));
-    job.key.blue = png_uint_16(storedValue(*spec.trns, 4));
+  if (plan.colorType == 3) job.palette = paletteFor(1 << plan.bitDepth);
+  if (plan.trns && plan.colorType == 0) job.key.gray = png_uint_16(storedValue(*plan.trns, 0));
+  if (plan.trns && plan.colorType == 2) {
+    job.key.red = png_uint_16(storedValue(*plan.trns, 0));
+    job.key.green = png_uint_16(storedValue(*plan.trns, 2));
+    job.key.blue = png_uint_16(storedValue(*plan.trns, 4));
   }
-  job.texts.resize(spec.texts.size());
-  for (std::size_t i = 0; i < spec.texts.size(); ++i) {
-    job.texts[i].compression = spec.texts[i].compressed ? PNG_TEXT_COMPRESSION_zTXt : PNG_TEXT_COMPRESSION_NONE;
-    job.texts[i].key = const_cast<char*>(spec.texts[i].keyword.c_str());
-    job.texts[i].text = const_cast<char*>(spec.texts[i].text.c_str());
+  job.texts.resize(plan.texts.size());
+  for (std::size_t i = 0; i < plan.texts.size(); ++i) {
+    job.texts[i].compression = plan.texts[i].compressed ? PNG_TEXT_COMPRESSION_zTXt : PNG_TEXT_COMPRESSION_NONE;
+    job.texts[i].key = const_cast<char*>(plan.texts[i].keyword.c_str());
+    job.texts[i].text = const_cast<char*>(plan.texts[i].text.c_str());
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, silent, silent);
   png_infop info = png_create_info_struct(png);
   const bool written = runWrite(png, info, job);
   png_destroy_write_struct(&png, &info);
-  if (!written) throw std::runtime_error("libpng could not write " + spec.name);
+  if (!written) throw std::runtime_error("libpng could not write " + plan.name);
   return std::move(job.out);
 }
 

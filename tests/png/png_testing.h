@@ -18,7 +18,7 @@ struct PngText {
   bool compressed = false;  // zTXt instead of tEXt
 };
 
-struct PngSpec {
+struct PicturePlan {
   std::string name;  // the test case's name
   int width = 13, height = 11;
   int colorType = 2, bitDepth = 8;
@@ -32,18 +32,18 @@ struct PngSpec {
   unsigned seed = 1;
 };
 
-void PrintTo(const PngSpec& spec, std::ostream* out);
+void PrintTo(const PicturePlan& plan, std::ostream* out);
 
-// The samples of spec's picture: rows of packed samples in the file's own layout. Indexed
+// The samples of plan's picture: rows of packed samples in the file's own layout. Indexed
 // pictures use all palette entries; tRNS test pictures include the transparent colour and
 // near misses of it (same high byte, another low byte).
-std::vector<Bytes> samplesFor(const PngSpec& spec);
+std::vector<Bytes> samplesFor(const PicturePlan& plan);
 // A palette of `entries` colours.
 Bytes paletteFor(int entries);
-// The PNG file of spec with samplesFor(spec), through libpng's writer.
-Bytes writePng(const PngSpec& spec);
+// The PNG file of plan with samplesFor(plan), through libpng's writer.
+Bytes writePng(const PicturePlan& plan);
 // The same with samples of the caller's: rows of packed samples in the file's layout.
-Bytes writePngRows(const PngSpec& spec, std::vector<Bytes> rows);
+Bytes writePngRows(const PicturePlan& plan, std::vector<Bytes> rows);
 
 // libpng's decode, expanded to 8-bit RGBA: palette looked up, low-bit grey scaled, 16-bit
 // samples cut to their high byte, tRNS turned into alpha.

@@ -17,21 +17,21 @@ int main(int argc, char** argv) {
   int n = 0;
   for (auto [type, depth] : kinds)
     for (bool interlaced : {false, true}) {
-      tov::test::PngSpec spec;
-      spec.colorType = type;
-      spec.bitDepth = depth;
-      spec.interlaced = interlaced;
-      spec.width = 9 + n % 5;
-      spec.height = 7 + n % 3;
-      spec.filters = (n % 6 == 5) ? -1 : (PNG_FILTER_NONE << (n % 5));
-      spec.idatBytes = n % 2 ? 8192 : 40;
-      if (type == 3 && n % 3 == 0) spec.trns = tov::test::Bytes{0, 128, 255};
-      if (type == 0 && depth >= 8) spec.trns = tov::test::Bytes{0, 7};
-      if (n % 4 == 0) spec.gamma = 45000;
-      if (n % 5 == 0) spec.texts = {{"Title", "seed"}, {"Comment", "zipped", true}};
-      spec.time = n % 7 == 0;
-      spec.seed = unsigned(n);
-      const auto bytes = tov::test::writePng(spec);
+      tov::test::PicturePlan plan;
+      plan.colorType = type;
+      plan.bitDepth = depth;
+      plan.interlaced = interlaced;
+      plan.width = 9 + n % 5;
+      plan.height = 7 + n % 3;
+      plan.filters = (n % 6 == 5) ? -1 : (PNG_FILTER_NONE << (n % 5));
+      plan.idatBytes = n % 2 ? 8192 : 40;
+      if (type == 3 && n % 3 == 0) plan.trns = tov::test::Bytes{0, 128, 255};
+      if (type == 0 && depth >= 8) plan.trns = tov::test::Bytes{0, 7};
+      if (n % 4 == 0) plan.gamma = 45000;
+      if (n % 5 == 0) plan.texts = {{"Title", "seed"}, {"Comment", "zipped", true}};
+      plan.time = n % 7 == 0;
+      plan.seed = unsigned(n);
+      const auto bytes = tov::test::writePng(plan);
       std::ofstream out(std::filesystem::path(argv[1]) / ("seed" + std::to_string(n++) + ".png"), std::ios::binary);
       out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }

@@ -1,0 +1,90 @@
+// Starting the activities and the report program, and coming back when they end.
+#include "mainmenu/mainform.h"
+
+namespace tov {
+
+std::string activityParameters(const std::string& programFolder, const std::string& pupilName) {
+  // Each of the five arguments is framed as double quote, asterisk, value, number sign,
+  // double quote; nothing inside a value is escaped.
+  std::string line;
+  for (const std::string& value : {programFolder, pupilName, std::string(), std::string(), std::string("TRUE")}) {
+    if (!line.empty()) line += ' ';
+    line += "\"*" + value + "#\"";
+  }
+  return line;
+}
+
+std::string reportParameters(const std::string& programFolder, const std::string& pupilName, int language) {
+  const std::string code = language == 1 ? "AFR" : language == 2 ? "ENG" : "";
+  // Six arguments, each framed as double quote, value, asterisk, double quote.
+  std::string line;
+  for (const std::string& value : {programFolder, pupilName, std::string(), std::string(), std::string("TRUE"), code}) {
+    if (!line.empty()) line += ' ';
+    line += "\"" + value + "*\"";
+  }
+  return line;
+}
+
+void TForm1::wireLaunchEvents() {
+  appExe.OnAfterStart = [this](TStarter*) { appExeAfterStart(); };
+  appExe.OnError = [this](TStarter*) { appExeError(); };
+  appExe.OnFinished = [this](TStarter*) { appExeFinished(); };
+  reportbut.OnClick = [this](TControl*) { reportbutClick(); };
+  reportbut2.OnClick = [this](TControl*) { reportbut2Click(); };
+}
+
+void TForm1::LaunchActivity(const std::string& relativePath) {
+  if (activityRunning) return;
+  activityRunning = true;
+  startProgram(programFolder + relativePath, activityParameters(programFolder, pupilName));
+}
+
+void TForm1::startProgram(const std::string& command, const std::string& parameters) {
+  startFailed_ = false;
+  appExe.setCommand(command);
+  appExe.setParameters(parameters);
+  appExe.Execute();
+}
+
+void TForm1::appExeAfterStart() {
+  // The after-start event follows a failed start too; the error reaction has then put the
+  // menu back already, and it stays so.
+  if (startFailed_) return;
+  activityRunning = true;
+  Minimize();
+  optionLocked = true;
+}
+
+void TForm1::appExeError() {
+  startFailed_ = true;
+  backFromProgram();
+}
+
+void TForm1::appExeFinished() { backFromProgram(); }
+
+void TForm1::backFromProgram() {
+  activityRunning = false;
+  if (isMinimized()) Restore();
+  optionLocked = false;
+  if (musicPending) {
+    musicPending = false;
+    PlayNextMusic();
+  }
+}
+
+void TForm1::reportbutClick() {
+  if (activityRunning) return;
+  startReport();
+}
+
+void TForm1::reportbut2Click() {
+  language = 0;
+  startReport();
+}
+
+void TForm1::startReport() {
+  PlayFxSound("report.wav");
+  startProgram(programFolder + "report/report.exe", reportParameters(programFolder, pupilName, language));
+}
+
+}  // namespace tov

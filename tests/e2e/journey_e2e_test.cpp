@@ -1,0 +1,551 @@
+// The pupil's journey through the real program, on a real X server with openbox and tint2,
+// driven with xdotool as a pupil would drive it: language, name, hand, the menu, activities
+// and the report program (the demo folder's stand-ins), and the way back. What happened is
+// read from outside: the screen, window states, the pointer mapping and the stand-ins' log
+// of the arguments they received.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/x_session.h"
+
+namespace tov::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kBuildDir = std::getenv("TOVALEER_BUILD_DIR") ? std::getenv("TOVALEER_BUILD_DIR") : ".";
+const std::string kMenuTitle = "^Tovaleer! Gr4-5 v4.2$";
+
+// Limits for conditions that normally hold within a second; generous, for a busy machine.
+constexpr int kScreenMs = 10000;
+constexpr int kWindowMs = 10000;
+
+struct Point {
+  int x, y;
+};
+
+// Middles of the controls, in screen pixels of the 800 x 600 window at 0, 0.
+constexpr Point kAfrikaans{64 + 305 / 2, 229 + 57 / 2};
+constexpr Point kEnglish{464 + 241 / 2, 228 + 57 / 2};
+constexpr Point kLeftHand{537 + 43 / 2, 411 + 35 / 2};
+constexpr Point kRightHand{590 + 44 / 2, 411 + 35 / 2};
+constexpr Point kBack{459 + 56 / 2, 322 + 53 / 2};
+constexpr Point kLanguageScreenReport{49 + 73 / 2, 466 + 68 / 2};
+constexpr Point kMenuReport{459 + 56 / 2, 456 + 51 / 2};
+constexpr Point kBackground{300, 100};  // on the menu's title, outside every control
+
+struct Option {
+  Point area;  // middle of the option's click area
+  Point lamp;  // a point inside the lit glass of its indicator
+  const char* afrikaansProgram;
+  const char* englishProgram;
+  const char* afrikaansName;  // the stand-in's window title starts with it
+  const char* englishName;
+};
+
+// A lamp's glass is lit well inside its 37 x 35 indicator; this point lies below and right
+// of the middle, away from the glass's white reflection.
+constexpr Point lampPoint(int left, int top) { return {left + 21, top + 21}; }
+
+const Option kOptions[] = {
+    {{72 + 311 / 2, 140 + 42 / 2}, lampPoint(77, 144), "OPSIE1/opsie1.exe", "Option1/option1.exe", "Leesbegrip", "Reading comprehension"},
+    {{72 + 313 / 2, 182 + 42 / 2}, lampPoint(77, 185), "OPSIE2/opsie2.exe", "Option2/option2.exe", "Leeskonsentrasie", "Reading concentration"},
+    {{71 + 234 / 2, 252 + 42 / 2}, lampPoint(77, 256), "OPSIE3/opsie3.exe", "Option3/option3.exe", "Spelherkenning", "Spelling recognition"},
+    {{71 + 250 / 2, 328 + 65 / 2}, lampPoint(77, 335), "OPSIE4/opsie4.exe", "Option4/option4.exe", "Geheue", "Memory"},
+    {{73 + 170 / 2, 434 + 42 / 2}, lampPoint(77, 436), "OPSIE5/opsie5.exe", "Option5/option5.exe", "Kreatiewe denke", "Creative thinking"},
+    {{467 + 297 / 2, 144 + 36 / 2}, lampPoint(470, 145), "OPSIE6/opsie6.exe", "Option6/option6.exe", "Vermenigvuldiging", "Multiplication"},
+    {{467 + 297 / 2, 183 + 36 / 2}, lampPoint(471, 184), "OPSIE7/opsie7.exe", "Option7/option7.exe", "Deling", "Division"},
+    {{467 + 297 / 2, 222 + 36 / 2}, lampPoint(470, 223), "OPSIE8/opsie8.exe", "Option8/option8.exe", "Optelling", "Addition"},
+    {{467 + 297 / 2, 261 + 36 / 2}, lampPoint(471, 262), "OPSIE9/opsie9.exe", "Option9/option9.exe", "Aftrekking", "Subtraction"},
+};
+
+const Option& option(int number) { return kOptions[number - 1]; }
+
+enum class Language { Afrikaans, English };
+enum class Hand { Left, Right, EnterKey };
+
+struct Rgb {
+  int r = -1, g = -1, b = -1;
+};
+
+bool isYellow(Rgb c) { return c.r > 200 && c.g > 150 && c.b < 130; }
+bool isGreen(Rgb c) { return c.g > 140 && c.r < 150 && c.b < 150; }
+bool isLit(Rgb c) { return isYellow(c) || isGreen(c); }
+
+// The stand-ins' log: one line per start, the program's relative path and then each
+// argument, tab-separated; \\, \t, \n and \r stand for the characters themselves.
+using LogLine = std::vector<std::string>;
+
+std::string unescaped(const std::string& field) {
+  std::string value;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      value += field[i];
+      continue;
+    }
+    const char next = field[++i];
+    value += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return value;
+}
+
+std::vector<LogLine> parseLog(const std::string& text) {
+  std::vector<LogLine> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    LogLine fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+      fields.push_back(unescaped(line.substr(start, tab - start)));
+    fields.push_back(unescaped(line.substr(start)));
+    lines.push_back(fields);
+  }
+  return lines;
+}
+
+// What an activity receives: five arguments framed "*...#" (the quotes of the command line
+// are taken away by its splitting into arguments).
+LogLine activityStart(const std::string& program, const std::string& folder, const std::string& name) {
+  return {program, "*" + folder + "#", "*" + name + "#", "*#", "*#", "*TRUE#"};
+}
+
+// What the report program receives: six arguments framed "...*", the last the language.
+LogLine reportStart(const std::string& folder, const std::string& name, const std::string& code) {
+  return {"report/report.exe", folder + "*", name + "*", "*", "*", "TRUE*", code + "*"};
+}
+
+std::string trimmed(std::string text) {
+  text.erase(text.find_last_not_of(" \n") + 1);
+  return text;
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string shell = "'";
+  for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return shell + "'";
+}
+
+class JourneyEndToEnd : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    session_ = XSession::start({.xorgDummy = true, .windowManager = true, .taskbar = true}, &whyNot_).release();
+  }
+  static void TearDownTestSuite() {
+    delete session_;
+    session_ = nullptr;
+  }
+
+  void SetUp() override {
+    TOV_SKIP_WITHOUT_X(session_, whyNot_);
+    folder_ = fs::temp_directory_path() / ("tovaleer-journey-" + std::to_string(::getpid()) + "-" +
+                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::copy(fs::path(kBuildDir) / "suite", folder_, fs::copy_options::recursive);
+    // The menu's program folder is its working directory as the system names it.
+    programFolder_ = fs::canonical(folder_).string() + "/";
+    logPath_ = (folder_ / "standin.log").string();
+    ASSERT_TRUE(fs::exists(folder_ / "report" / "report.exe")) << "the demo folder has no stand-ins";
+  }
+
+  void TearDown() override {
+    if (menu_) menu_->terminate(2000);
+    if (session_) {
+      // Stand-ins the menu started are not in its process group: end them by their window.
+      session_->run("for w in $(xdotool search --name ' - Tovaleer$' 2>/dev/null); do "
+                    "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done; "
+                    "xrandr --output \"$(xrandr | awk '/ connected/ {print $1; exit}')\" --mode 1024x768_75; "
+                    "xmodmap -e 'pointer = default'");
+    }
+    fs::remove_all(folder_);
+  }
+
+  // ---- the menu ----
+
+  void startMenu() {
+    std::string why;
+    const std::string command = "cd " + shellQuoted(folder_.string()) + " && TOVALEER_STANDIN_LOG=" + shellQuoted(logPath_) +
+                                " exec " + shellQuoted(kBuildDir + "/tovaleer");
+    menu_ = session_->launch({"sh", "-c", command}, (folder_ / "menu.log").string(), &why);
+    ASSERT_TRUE(menu_) << why;
+    ASSERT_TRUE(session_->waitFor([&] { return !menuWindow().empty(); }, kWindowMs)) << menuLog();
+  }
+
+  std::string menuLog() { return "menu's output: " + readFile((folder_ / "menu.log").string()); }
+
+  // The menu keeps its one window from start to end.
+  std::string menuWindow() {
+    if (menuWindow_.empty()) menuWindow_ = windowNamed(kMenuTitle);
+    return menuWindow_;
+  }
+
+  // xdotool's search ends with an X error when a window goes while it looks, so an empty
+  // answer means "not found now", never "gone": that is asked of a known window (viewable).
+  std::string windowNamed(const std::string& pattern) {
+    return trimmed(session_->run("xdotool search --name " + shellQuoted(pattern) + " 2>/dev/null | head -n 1"));
+  }
+
+  bool viewable(const std::string& window) {
+    return session_->run("xwininfo -id " + window + " 2>/dev/null").find("IsViewable") != std::string::npos;
+  }
+
+  // Minimised, as EWMH and ICCCM say it: hidden, or iconic.
+  bool minimised(const std::string& window) {
+    const std::string state = windowState(window);
+    return state.find("_NET_WM_STATE_HIDDEN") != std::string::npos || state.find("Iconic") != std::string::npos;
+  }
+
+  // Normal, read positively: a window whose state cannot be read is not taken for normal.
+  bool normal(const std::string& window) {
+    const std::string state = windowState(window);
+    return state.find("window state: Normal") != std::string::npos &&
+           state.find("_NET_WM_STATE_HIDDEN") == std::string::npos;
+  }
+
+  std::string windowState(const std::string& window) {
+    return session_->run("xprop -id " + window + " _NET_WM_STATE WM_STATE 2>/dev/null");
+  }
+
+  std::string pointerMap() {
+    return session_->run("xmodmap -pp | awk '$1 ~ /^[123]$/ {printf \"%s \", $2}'");
+  }
+
+  // ---- the pointer and the keyboard ----
+
+  // The button that acts as the left one: the pointer mapping decides which physical
+  // button xdotool must press for it.
+  int leftButton() { return pointerMap() == "3 2 1 " ? 3 : 1; }
+
+  void moveTo(Point at) { session_->run("xdotool mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y)); }
+
+  void click(Point at) {
+    moveTo(at);
+    session_->run("xdotool click " + std::to_string(leftButton()));
+  }
+
+  void typeText(const std::string& text) { session_->run("xdotool type --delay 40 " + shellQuoted(text)); }
+
+  // Keys to a window of its own (a message box, a stand-in): made active first, since the
+  // fake key events go to the window that has the focus.
+  void keyTo(const std::string& window, const std::string& keys) {
+    session_->run("xdotool windowactivate --sync " + window + " key --clearmodifiers " + keys);
+  }
+
+  // ---- the screen ----
+
+  std::string screenshot() {
+    const std::string shot = (folder_ / "shot.png").string();
+    session_->run("import -window root " + shellQuoted(shot));
+    return shot;
+  }
+
+  // Root-mean-square difference, 0 to 1, between a region of the screen and of a frame.
+  double difference(const std::string& frame, const std::string& region) {
+    const std::string shot = screenshot();
+    const std::string out = session_->run("compare -metric RMSE " + shellQuoted(shot + region) + " " +
+                                          shellQuoted((folder_ / "menu" / frame).string() + region) +
+                                          " null: 2>&1 | sed -E 's/.*\\((.*)\\)/\\1/'");
+    lastDifference_ = out;
+    return out.empty() ? 1.0 : std::atof(out.c_str());
+  }
+
+  // The frame's middle only: the mute picture, the report and exit buttons lie at the edges.
+  bool screenShows(const std::string& frame) {
+    const bool same = difference(frame, "[700x360+50+50]") < 0.04;
+    if (!same) session_->run("cp " + shellQuoted((folder_ / "shot.png").string()) + " /tmp/tovaleer-journey-last-shot.png");
+    return same;
+  }
+
+  void expectScreen(const std::string& frame) {
+    EXPECT_TRUE(session_->waitFor([&] { return screenShows(frame); }, kScreenMs))
+        << frame << ": difference " << lastDifference_ << " (last screen: /tmp/tovaleer-journey-last-shot.png); "
+        << menuLog();
+  }
+
+  Rgb pixel(Point at) {
+    const std::string shot = screenshot();
+    const std::string p = "p{" + std::to_string(at.x) + "," + std::to_string(at.y) + "}";
+    const std::string out = session_->run("convert " + shellQuoted(shot) + " -format '%[fx:int(255*" + p + ".r+0.5)] %[fx:int(255*" +
+                                          p + ".g+0.5)] %[fx:int(255*" + p + ".b+0.5)]' info:");
+    Rgb colour;
+    std::istringstream(out) >> colour.r >> colour.g >> colour.b;
+    return colour;
+  }
+
+  // ---- the stand-ins ----
+
+  std::vector<LogLine> standinLog() { return parseLog(readFile(logPath_)); }
+
+  // Waits for the count-th start in the log and returns it.
+  std::optional<LogLine> waitForStart(std::size_t count) {
+    std::vector<LogLine> log;
+    if (!session_->waitFor([&] { return (log = standinLog()).size() >= count; }, kWindowMs)) return std::nullopt;
+    return log[count - 1];
+  }
+
+  std::string standinWindow(const std::string& name) { return windowNamed("^" + name + " - Tovaleer$"); }
+
+  std::string waitForStandin(const std::string& name) {
+    std::string window;
+    session_->waitFor([&] { return !(window = standinWindow(name)).empty(); }, kWindowMs);
+    return window;
+  }
+
+  // Ended: gone, or a zombie that the menu has not reaped yet.
+  static bool processEnded(const std::string& pid) {
+    std::ifstream stat("/proc/" + pid + "/stat");
+    std::string text;
+    if (!std::getline(stat, text)) return true;
+    const std::size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
+  }
+
+  // Ends a stand-in by its button (or Enter on it) and returns how long after the process
+  // ended the menu window was normal again; nothing when it did not come back.
+  std::optional<int> finishStandin(const std::string& window, bool byButton) {
+    const std::string pid = trimmed(session_->run("xdotool getwindowpid " + window));
+    if (byButton) {
+      const std::string geometry = session_->run("xdotool getwindowgeometry --shell " + window);
+      int x = 0, y = 0, width = 0, height = 0;
+      std::istringstream in(geometry);
+      for (std::string line; std::getline(in, line);) {
+        std::sscanf(line.c_str(), "X=%d", &x);
+        std::sscanf(line.c_str(), "Y=%d", &y);
+        std::sscanf(line.c_str(), "WIDTH=%d", &width);
+        std::sscanf(line.c_str(), "HEIGHT=%d", &height);
+      }
+      // The Done button spans the bottom middle of the 640 x 420 window.
+      click({x + width / 2, y + height - 50});
+    } else {
+      keyTo(window, "Return");
+    }
+    if (!session_->waitFor([&] { return processEnded(pid); }, kWindowMs)) return std::nullopt;
+    const auto ended = Clock::now();
+    const std::string menu = menuWindow();
+    if (!session_->waitFor([&] { return normal(menu); }, kWindowMs)) return std::nullopt;
+    return int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - ended).count());
+  }
+
+  // ---- the journey ----
+
+  void toLanguageScreen() {
+    startMenu();
+    expectScreen("m4.jpg");
+  }
+
+  // From the language screen to the menu. The name field comes with the hand buttons, half
+  // a second after frame 7; a hand button that differs from the frame shows they are there.
+  void toMenu(Language language, const std::string& typedName, Hand hand, bool answerYes = true) {
+    const std::string suffix = language == Language::Afrikaans ? "a" : "e";
+    click(language == Language::Afrikaans ? kAfrikaans : kEnglish);
+    expectScreen("m7" + suffix + ".jpg");
+    ASSERT_TRUE(session_->waitFor([&] { return difference("m7" + suffix + ".jpg", "[43x35+537+411]") > 0.05; }, kScreenMs))
+        << "the hand buttons did not appear; difference " << lastDifference_;
+    typeText(typedName);
+    if (hand == Hand::EnterKey) {
+      session_->run("xdotool key --clearmodifiers Return");
+    } else {
+      click(hand == Hand::Left ? kLeftHand : kRightHand);
+    }
+    if (hand == Hand::Left) answerSwapQuestion(answerYes);
+    expectScreen("m10" + suffix + ".jpg");
+  }
+
+  void answerSwapQuestion(bool yes) {
+    std::string box;
+    ASSERT_TRUE(session_->waitFor([&] { return !(box = windowNamed("^Confirm$")).empty(); }, kWindowMs))
+        << "the left hand's question did not come";
+    keyTo(box, yes ? "alt+y" : "alt+n");
+    EXPECT_TRUE(session_->waitFor([&] { return !viewable(box); }, kWindowMs));
+  }
+
+  // Clicks an option and waits for its stand-in; the menu is minimised while it runs.
+  std::string launch(int number, Language language) {
+    const Option& chosen = option(number);
+    click(chosen.area);
+    const std::string window =
+        waitForStandin(language == Language::Afrikaans ? chosen.afrikaansName : chosen.englishName);
+    EXPECT_FALSE(window.empty()) << "option " << number << " started nothing; " << menuLog();
+    EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs))
+        << "the menu is not minimised while the activity runs";
+    return window;
+  }
+
+  void endMenuWithSigterm() {
+    ::kill(menu_->pid(), SIGTERM);
+    const auto code = menu_->wait(5000);
+    ASSERT_TRUE(code.has_value()) << "the menu did not end on SIGTERM";
+    EXPECT_EQ(*code, 0);
+  }
+
+  static XSession* session_;
+  static std::string whyNot_;
+  fs::path folder_;
+  std::string programFolder_;
+  std::string logPath_;
+  std::string lastDifference_;
+  std::string menuWindow_;
+  std::unique_ptr<ChildProcess> menu_;
+};
+
+XSession* JourneyEndToEnd::session_ = nullptr;
+std::string JourneyEndToEnd::whyNot_;
+
+// A left-handed pupil: the buttons are exchanged from the question on (every later click is
+// made with the other physical button), the lamp follows the pointer, an option starts its
+// activity, the back button returns to the language screen, and the end puts the buttons back.
+TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
+  toLanguageScreen();
+  toMenu(Language::Afrikaans, "anél van wyk", Hand::Left, /*answerYes=*/true);
+  EXPECT_EQ(pointerMap(), "3 2 1 ") << "Yes exchanges the buttons";
+
+  // The yellow lamp follows the pointer from option to option and goes out over the page.
+  for (const int number : {6, 3, 7}) {
+    moveTo(option(number).area);
+    EXPECT_TRUE(session_->waitFor([&] { return isYellow(pixel(option(number).lamp)); }, kScreenMs))
+        << "option " << number << "'s lamp is not yellow";
+  }
+  EXPECT_FALSE(isLit(pixel(option(3).lamp))) << "an earlier lamp stays lit";
+  moveTo(kBackground);
+  EXPECT_TRUE(session_->waitFor([&] { return !isLit(pixel(option(7).lamp)); }, kScreenMs));
+
+  const std::string window = launch(6, Language::Afrikaans);
+  const auto start = waitForStart(1);
+  ASSERT_TRUE(start);
+  EXPECT_EQ(*start, activityStart("OPSIE6/opsie6.exe", programFolder_, "ANÉL VAN WYK"));
+  EXPECT_EQ(pointerMap(), "3 2 1 ") << "the activity runs with the pupil's buttons";
+  ASSERT_FALSE(window.empty());
+  EXPECT_TRUE(finishStandin(window, /*byButton=*/true)) << "the menu did not come back";
+  expectScreen("m10a.jpg");
+
+  click(kBack);
+  expectScreen("m4.jpg");
+
+  endMenuWithSigterm();
+  EXPECT_EQ(pointerMap(), "1 2 3 ") << "the end gives the normal buttons back";
+}
+
+// The whole journey of issue 5: two activities, each started with exactly the five framed
+// arguments, the menu minimised while each runs and normal again within a second of its end.
+TEST_F(JourneyEndToEnd, ActivitiesGetTheFramedArgumentsAndTheMenuComesBack) {
+  toLanguageScreen();
+  toMenu(Language::English, "zoë du toit", Hand::Right);
+  EXPECT_EQ(pointerMap(), "1 2 3 ");
+
+  struct Step {
+    int option;
+    bool byButton;
+  };
+  for (const Step step : {Step{6, false}, Step{8, true}}) {
+    SCOPED_TRACE("option " + std::to_string(step.option));
+    const std::size_t starts = standinLog().size();
+    const std::string window = launch(step.option, Language::English);
+    ASSERT_FALSE(window.empty());
+    const auto start = waitForStart(starts + 1);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(*start, activityStart(option(step.option).englishProgram, programFolder_, "ZOË DU TOIT"));
+    const auto back = finishStandin(window, step.byButton);
+    ASSERT_TRUE(back) << "the menu stayed minimised";
+    EXPECT_LE(*back, 1000) << "the menu came back " << *back << " ms after the activity ended";
+    RecordProperty("restored_after_ms_option_" + std::to_string(step.option), *back);
+    expectScreen("m10e.jpg");
+  }
+  EXPECT_EQ(standinLog().size(), 2u) << "one start per click";
+}
+
+// The report program from the language screen (no name yet, no language) and from the menu
+// (the name and the chosen language's code); each time the menu waits minimised and comes
+// back to the screen it left.
+TEST_F(JourneyEndToEnd, ReportFromTheLanguageScreenAndFromTheMenu) {
+  const auto expectReport = [&](Point button, const LogLine& expected, const std::string& screen) {
+    const std::size_t starts = standinLog().size();
+    click(button);
+    const std::string window = waitForStandin("Verslag / Report");
+    ASSERT_FALSE(window.empty()) << menuLog();
+    EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs));
+    const auto start = waitForStart(starts + 1);
+    ASSERT_TRUE(start);
+    EXPECT_EQ(*start, expected);
+    EXPECT_TRUE(finishStandin(window, /*byButton=*/false));
+    expectScreen(screen);
+  };
+  toLanguageScreen();
+  {
+    SCOPED_TRACE("language screen");
+    expectReport(kLanguageScreenReport, reportStart(programFolder_, "", ""), "m4.jpg");
+  }
+  toMenu(Language::Afrikaans, "kôbus ïngrid", Hand::EnterKey);
+  {
+    SCOPED_TRACE("menu");
+    expectReport(kMenuReport, reportStart(programFolder_, "KÔBUS ÏNGRID", "AFR"), "m10a.jpg");
+  }
+}
+
+// A missing activity program: the platform's own error box, the menu never minimised; after
+// the box the menu is unlocked and the next option starts its program.
+TEST_F(JourneyEndToEnd, MissingActivityShowsTheErrorAndTheMenuStaysUsable) {
+  fs::remove(folder_ / "OPSIE3" / "opsie3.exe");
+  toLanguageScreen();
+  toMenu(Language::Afrikaans, "thabo", Hand::Right);
+
+  click(option(3).area);
+  std::string box;
+  ASSERT_TRUE(session_->waitFor([&] { return !(box = windowNamed("^Error$")).empty(); }, kWindowMs))
+      << "no error box; " << menuLog();
+  EXPECT_TRUE(normal(menuWindow()));
+  keyTo(box, "Return");
+  ASSERT_TRUE(session_->waitFor([&] { return !viewable(box); }, kWindowMs));
+  EXPECT_TRUE(normal(menuWindow()));
+  expectScreen("m10a.jpg");
+  EXPECT_TRUE(standinLog().empty());
+
+  const std::string window = launch(5, Language::Afrikaans);
+  const auto start = waitForStart(1);
+  ASSERT_TRUE(start) << "the options stayed locked after the failed start";
+  EXPECT_EQ(*start, activityStart("OPSIE5/opsie5.exe", programFolder_, "THABO"));
+  EXPECT_TRUE(finishStandin(window, /*byButton=*/false));
+}
+
+// The stand-in itself: it names the program it stands for in its title, keeps to its size,
+// logs every argument byte for byte whatever it holds, and Enter ends it with code 0.
+TEST_F(JourneyEndToEnd, StandinShowsItselfAndLogsEveryArgumentAsReceived) {
+  const std::vector<std::string> arguments = {"*with\ttab#", "line\nbreak", " spaced ", "", "back\\slash",
+                                              "Afrikaans: ê ë é ô ï", std::string("bad \xff byte"), "-platform"};
+  std::vector<std::string> argv = {programFolder_ + "Option9/option9.exe"};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::string why;
+  auto standin = ChildProcess::spawn(
+      {.argv = argv,
+       .environment = environmentWith({"DISPLAY=" + session_->display(), "TOVALEER_STANDIN_LOG=" + logPath_}),
+       .outputPath = (folder_ / "standin.out").string()},
+      &why);
+  ASSERT_TRUE(standin) << why;
+  const std::string window = waitForStandin("Subtraction");
+  ASSERT_FALSE(window.empty()) << readFile((folder_ / "standin.out").string());
+  const std::string geometry = session_->run("xdotool getwindowgeometry " + window);
+  EXPECT_NE(geometry.find("Geometry: 640x420"), std::string::npos) << geometry;
+
+  LogLine expected = {"Option9/option9.exe"};
+  expected.insert(expected.end(), arguments.begin(), arguments.end());
+  EXPECT_EQ(standinLog(), std::vector<LogLine>{expected});
+  const std::string log = readFile(logPath_);
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << "one line per start";
+
+  keyTo(window, "Return");
+  const auto code = standin->wait(kWindowMs);
+  ASSERT_TRUE(code.has_value()) << "Enter did not end the stand-in";
+  EXPECT_EQ(*code, 0);
+}
+
+}  // namespace
+}  // namespace tov::test
