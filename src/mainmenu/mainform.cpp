@@ -165,6 +165,7 @@ void TForm1::wireEvents() {
   OnActivate = [this] { FormActivate(); };
   wireScreenEvents();
   wireLaunchEvents();
+  wireVolumeEvents();
   closetimer.OnTimer = [this](TTimer*) { closetimerTimer(); };
   music.OnNotify = [this](TMediaPlayer*) { Application::guarded([this] { musicNotify(); }); };
   // An error met inside a tick (a frame that cannot be decoded) is reported and the screen

@@ -9,6 +9,7 @@
 
 #include "components/morphbutton.h"
 #include "components/starter.h"
+#include "components/sysinfo.h"
 #include "components/threadedtimer.h"
 #include "platform/platform.h"
 #include "sound/mediaplayer.h"
@@ -33,6 +34,9 @@ inline constexpr const char* kMidiDriverMessage =
     "are used for background music. Do you want to disable the music?";
 inline constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
 inline constexpr const char* kSelectionTune = "mm8-select.mid";
+inline constexpr const char* kVolumeControlProgram = "pavucontrol";
+inline constexpr const char* kVolumeControlMissingMessage = "Volume control utility not found!";
+inline constexpr const char* kVolumeControlRunningMessage = "Volume control allready loaded!";
 inline constexpr const char* kSwapQuestionAfrikaans =
     "Die L-Knoppie ruil die funksies van jou muis se knoppies om. Is jy seker jy wil dit doen?";
 inline constexpr const char* kSwapQuestionEnglish =
@@ -117,6 +121,10 @@ class TForm1 : public TForm {
   void reportbutClick();
   void reportbut2Click();
 
+  // The mute picture.
+  void mutebtnClick();
+  void volstarterFinished();
+
   void StartMusic();
   void PlayNextMusic();
   void musicNotify();
@@ -198,7 +206,9 @@ class TForm1 : public TForm {
   // Components without a window. The animation timer goes first at destruction, so no
   // tick reaches a control that is already gone.
   TTimer closetimer{2500};
+  TSysInfo sysinfo;
   TStarter appExe{*platform_.processes};
+  TStarter volstarter{*platform_.processes};
   TWaveComp sound{*platform_.waveOutput};
   TThreadedTimer animatetimer;
 
@@ -214,6 +224,7 @@ class TForm1 : public TForm {
   void wireEvents();
   void wireScreenEvents();
   void wireLaunchEvents();
+  void wireVolumeEvents();
   void startProgram(const std::string& command, const std::string& parameters);
   void startReport();
   void backFromProgram();
