@@ -60,3 +60,9 @@ fuzz: deps
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+# make package: the Debian package (program, tools, demo program folder, desktop entry),
+# made by CPack in $(BUILD): $(BUILD)/tovaleer_VERSION_ARCH.deb.
+.PHONY: package
+package: build
+	cd $(BUILD) && cpack -G DEB

@@ -1,6 +1,8 @@
 // make_suite: draws the demo program folder's menu frames, or the pictures stored with the
 // main form.
-//   make_suite SUITE_DIR             writes SUITE_DIR/menu/m1.jpg ... m13.jpg
+//   make_suite SUITE_DIR             writes SUITE_DIR/menu/m1.jpg ... m13.jpg and the
+//                                    advertisement pictures SUITE_DIR/add_A.jpg,
+//                                    addback_A.jpg, add_E.jpg and addback_E.jpg
 //   make_suite --assets ASSETS_DIR   writes bground.pic, greenled.pic, yellowled.pic,
 //                                    overlay_afr.pic, overlay_eng.pic, the morphing buttons'
 //                                    morph_*1.pic and morph_*2.pic, and the morphing
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "suite_advert.h"
 #include "suite_buttons.h"
 #include "suite_frames.h"
 #include "suite_jpeg.h"
@@ -52,6 +55,12 @@ void writeMenuFrames(const std::filesystem::path& suiteFolder) {
     writeFile(menuFolder / frame.fileName.toStdString(), encodeJpeg(frame.image, kJpegQuality));
 }
 
+void writeAdvertisementPictures(const std::filesystem::path& suiteFolder) {
+  ensureFolder(suiteFolder);
+  for (const NamedImage& picture : drawAdvertisementPictures())
+    writeFile(suiteFolder / picture.fileName.toStdString(), encodeJpeg(picture.image, kJpegQuality));
+}
+
 void writeFormPictures(const std::filesystem::path& assetsFolder) {
   ensureFolder(assetsFolder);
   for (const NamedImage& picture : drawFormPictures())
@@ -67,6 +76,7 @@ void writeFormPictures(const std::filesystem::path& assetsFolder) {
 int run(const std::vector<std::string>& args) {
   if (args.size() == 1 && !args[0].starts_with("-")) {
     writeMenuFrames(args[0]);
+    writeAdvertisementPictures(args[0]);
     return 0;
   }
   if (args.size() == 2 && args[0] == "--assets") {

@@ -97,6 +97,15 @@ Bytes filteredImage(const PngPicture& p) {
   return out;
 }
 
+bool validKeyword(const std::string& keyword) {
+  if (keyword.empty() || keyword.size() > 79) return false;
+  for (const char c : keyword) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 32 || (byte > 126 && byte < 161)) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Bytes encodePng(const PngPicture& p) {
@@ -118,6 +127,14 @@ Bytes encodePng(const PngPicture& p) {
     const Bytes compressed = deflateAll(p.profile);
     iccp.insert(iccp.end(), compressed.begin(), compressed.end());
     putChunk(out, "iCCP", iccp);
+  }
+  for (const auto& [keyword, text] : p.texts) {
+    if (!validKeyword(keyword) || text.find('\0') != std::string::npos)
+      throw EWriteError(ErrorCode::PngEncodeFailed);
+    Bytes chunk(keyword.begin(), keyword.end());
+    chunk.push_back(0);
+    chunk.insert(chunk.end(), text.begin(), text.end());
+    putChunk(out, "tEXt", chunk);
   }
   putChunk(out, "IDAT", deflateAll(filteredImage(p)));
   putChunk(out, "IEND", {});

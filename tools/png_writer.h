@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tov::tools {
@@ -15,6 +16,9 @@ struct PngPicture {
   std::uint32_t gamma = 0;         // gAMA in 1/100000; 0 writes none
   std::string profileName;         // iCCP: written when profile is not empty
   std::vector<std::uint8_t> profile;
+  // tEXt chunks, keyword and Latin-1 text, written before the image data. Keywords are 1 to
+  // 79 printable characters without a NUL, as the PNG standard asks; others are refused.
+  std::vector<std::pair<std::string, std::string>> texts;
 };
 
 std::vector<std::uint8_t> encodePng(const PngPicture& picture);

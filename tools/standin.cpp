@@ -136,24 +136,37 @@ bool isInvisible(char32_t codePoint) {
   }
 }
 
-// An argument as a person can check it byte for byte: control characters as their control
-// pictures, a space as ␣, other characters that print as nothing as <U+XXXX>, and bytes
-// that are not UTF-8 as <xNN>.
+QString hex(uint value, int digits) { return QString::number(value, 16).toUpper().rightJustified(digits, '0'); }
+
+// How a character that prints as nothing is shown: the usual names of the common control
+// characters, else its code point.
+QString shownInvisible(char32_t codePoint) {
+  switch (codePoint) {
+    case '\t': return "<TAB>";
+    case '\n': return "<LF>";
+    case '\r': return "<CR>";
+    case 0: return "<NUL>";
+    case 0x1B: return "<ESC>";
+    default: return "<U+" + hex(uint(codePoint), 4) + ">";
+  }
+}
+
+// An argument as a person can check it byte for byte: a space as ␣, what prints as nothing
+// (control and format characters, other spaces, unassigned code points) as <TAB>, <U+00A0>
+// and the like, and bytes that are not UTF-8 as <xFF>.
 QString visibleText(const std::string& bytes) {
   QString shown;
   for (std::size_t at = 0; at < bytes.size();) {
     char32_t codePoint = 0;
     const int length = utf8SequenceAt(bytes, at, &codePoint);
     if (length == 0) {
-      shown += QString("<x%1>").arg(uint(static_cast<unsigned char>(bytes[at])), 2, 16, QChar('0')).toUpper();
+      shown += "<x" + hex(static_cast<unsigned char>(bytes[at]), 2) + ">";
       ++at;
       continue;
     }
     at += std::size_t(length);
-    if (codePoint < 0x20) shown += QChar(char16_t(0x2400 + codePoint));
-    else if (codePoint == 0x7F) shown += QChar(char16_t(0x2421));
-    else if (codePoint == ' ') shown += QChar(char16_t(0x2423));
-    else if (isInvisible(codePoint)) shown += QString("<U+%1>").arg(uint(codePoint), 4, 16, QChar('0')).toUpper();
+    if (codePoint == ' ') shown += QChar(char16_t(0x2423));
+    else if (isInvisible(codePoint)) shown += shownInvisible(codePoint);
     else shown += QString::fromUcs4(&codePoint, 1);
   }
   return shown;
@@ -203,10 +216,10 @@ QLabel* label(const QString& text, const QFont& font, const QColor& colour) {
 }
 
 QString argumentList(const std::vector<std::string>& arguments) {
-  QString list;
+  QStringList lines;
   for (std::size_t i = 0; i < arguments.size(); ++i)
-    list += QString("%1  %2\n").arg(i + 1).arg(visibleText(arguments[i]));
-  return list;
+    lines << QString("%1  %2").arg(i + 1).arg(visibleText(arguments[i]));
+  return lines.join('\n');
 }
 
 QPushButton* doneButton(QWidget* window) {

@@ -7,8 +7,10 @@
 #include "imaging/pngreader.h"
 #include "components/appsupport.h"
 #include "mainmenu/mainform.h"
+#include "platform/alsa/alsa_mixer.h"
 #include "platform/posix/posix_process_starter.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/x11/x11_instance_services.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
 
@@ -25,12 +27,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
     return 1;
   }
+  // The single-instance lock is taken here, before any form, and held until the process ends.
+  tov::X11InstanceServices instance(x11->connection(), argc > 0 ? argv[0] : "");
   // Without an audio device the program goes on silently; the music says why when it opens.
   tov::SdlAudio audio;
   tov::Platform platform = x11->services();
   audio.addTo(platform);
+  instance.addTo(platform);
   tov::posix::PosixProcessStarter processes;
   platform.processes = &processes;
+  // Without a sound card the mixer stays closed; nothing in the menu depends on it.
+  tov::AlsaMixerSystem mixer;
+  platform.mixer = &mixer;
   // The tick service that watches started programs lives as long as the program.
   tov::TAppSupport appSupport;
 
@@ -42,6 +50,9 @@ int main(int argc, char** argv) {
       QCoreApplication::exit(0);
     });
     form.show();
+    // A later copy of the program finds this window by the application title. Marked once
+    // shown: a native window made earlier changes how Qt activates the form and its boxes.
+    platform.windowActivator->markMainWindow(form.winId(), tov::Application::title());
     exitCode = QApplication::exec();
   }
   tov::unregisterPngPicture();

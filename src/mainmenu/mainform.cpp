@@ -81,6 +81,8 @@ std::string frameFileName(const std::string& menuFolder, int number, int variant
 }
 
 TForm1::TForm1(const Platform& platform) : platform_(platform) {
+  OneInstance1.Loaded();
+  GlobalHotKey2.setHotKey(scCtrl | scAlt | 'Z');  // 49242: held, with nothing attached
   setCaption(kFormCaption);
   setColor(kButtonFace);
   setDesignSize(790, 564);
@@ -166,6 +168,7 @@ void TForm1::wireEvents() {
   wireScreenEvents();
   wireLaunchEvents();
   wireVolumeEvents();
+  wireExitEvents();
   closetimer.OnTimer = [this](TTimer*) { closetimerTimer(); };
   music.OnNotify = [this](TMediaPlayer*) { Application::guarded([this] { musicNotify(); }); };
   // An error met inside a tick (a frame that cannot be decoded) is reported and the screen

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "components/globalhotkey.h"
 #include "components/morphbutton.h"
+#include "components/oneinstance.h"
 #include "components/starter.h"
 #include "components/sysinfo.h"
 #include "components/threadedtimer.h"
 #include "platform/platform.h"
+#include "sound/audiomixer.h"
 #include "sound/mediaplayer.h"
 #include "sound/wave.h"
 #include "ui/control.h"
@@ -73,6 +76,11 @@ class TForm1 : public TForm {
   Platform platform_;
 
  public:
+  // Built before every control, and OneInstance1 is checked first of all: a second copy of
+  // the program ends in the constructor, having changed nothing on the desktop.
+  TOneInstance OneInstance1{*platform_.instanceLock, *platform_.windowActivator};
+  TGlobalHotKey GlobalHotKey2{*platform_.hotKey};
+
   // Creates every control and runs FormCreate.
   explicit TForm1(const Platform& platform);
   // Runs FormDestroy: the desktop is given back before any control goes.
@@ -120,6 +128,9 @@ class TForm1 : public TForm {
   void appExeFinished();
   void reportbutClick();
   void reportbut2Click();
+
+  // Leaving.
+  void exitbutClick();
 
   // The mute picture.
   void mutebtnClick();
@@ -210,6 +221,7 @@ class TForm1 : public TForm {
   TStarter appExe{*platform_.processes};
   TStarter volstarter{*platform_.processes};
   TWaveComp sound{*platform_.waveOutput};
+  TAudioMixer mixer{*platform_.mixer};  // opens mixer device 0; the menu reads nothing of it
   TThreadedTimer animatetimer;
 
  protected:
@@ -225,6 +237,7 @@ class TForm1 : public TForm {
   void wireScreenEvents();
   void wireLaunchEvents();
   void wireVolumeEvents();
+  void wireExitEvents();
   void startProgram(const std::string& command, const std::string& parameters);
   void startReport();
   void backFromProgram();

@@ -115,6 +115,55 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::InvalidTimeEncode, "Invalid argument to time encode: %s"},
     {ErrorCode::MorphRateOutOfRange, "BlendRate must be between 0 and 256"},
     {ErrorCode::InvalidCursorResource, "Invalid cursor resource: %s"},
+    {ErrorCode::CheckToolUsage, "usage: tovaleer-check [--strict] [--verbose] [FOLDER]"},
+    {ErrorCode::CheckToolHelp,
+     "Checks a program folder of Tovaleer Gr 4-5 (default: the current directory) for every file\n"
+     "the menu will need: the frames of both languages in menu/, the sounds in fxsounds/,\n"
+     "Sounds-afr/ and Sounds-eng/, the music in Music/, the eighteen activity programs and\n"
+     "report/report.exe (and whether they can be started), the advertisement pictures add_A.jpg,\n"
+     "addback_A.jpg, add_E.jpg and addback_E.jpg. Pictures, sounds and music are read the way the\n"
+     "menu reads them. Each problem is one line, then a summary line follows.\n"
+     "\n"
+     "  error:   the menu would fail: it ends, or asks a question that can end it\n"
+     "           (a frame missing or undecodable, a selection tune that cannot be played)\n"
+     "  warning: something will be silent or will not work (a sound, the music, an activity,\n"
+     "           the report program, the advertisement screen)\n"
+     "\n"
+     "  --strict   warnings alone also give a non-zero exit status (3)\n"
+     "  --verbose  also lists every file that is in order\n"
+     "\n"
+     "Exit status: 0 the menu will run (warnings may remain); 1 the menu would fail;\n"
+     "2 a wrong command line or no such folder; 3 warnings only, with --strict."},
+    {ErrorCode::CheckFolderNotFound, "tovaleer-check: %s is not a folder"},
+    {ErrorCode::OneInstanceDuplicate, "TOneInstance:\rAlready one TOneInstance control in this project!"},
+    {ErrorCode::AdvertAssetsToolUsage,
+     "usage: make_advert_assets ASSETS_DIR  writes the advertisement form's stored pictures"},
+    {ErrorCode::GuardianCannotStart,
+     "Cannot start the desktop guardian %s: should the menu end abnormally, the display mode, "
+     "the taskbar and the mouse buttons stay as the menu left them"},
+    {ErrorCode::GuardianNoAnswer,
+     "The desktop guardian %s did not answer: should the menu end abnormally, the display mode, "
+     "the taskbar and the mouse buttons stay as the menu left them"},
+    {ErrorCode::GuardianGone,
+     "The desktop guardian has ended: should the menu end abnormally, the display mode, the "
+     "taskbar and the mouse buttons stay as the menu left them"},
+    {ErrorCode::GuardianUsage,
+     "tovaleer-guardian is started by tovaleer, which talks to it through its standard input; "
+     "it is not run by hand"},
+    {ErrorCode::GuardianRecordIgnored, "tovaleer-guardian: ignored a line that is not a record: %s"},
+    {ErrorCode::GuardianModeGivenBack,
+     "tovaleer-guardian: the menu ended without giving the display mode back; it is %s again"},
+    {ErrorCode::GuardianModeNotGivenBack,
+     "tovaleer-guardian: the menu ended without giving the display mode back, and %s could not "
+     "be set again"},
+    {ErrorCode::GuardianDocksGivenBack,
+     "tovaleer-guardian: the menu ended with the taskbar hidden; %s dock window(s) shown again"},
+    {ErrorCode::GuardianPointerGivenBack,
+     "tovaleer-guardian: the menu ended with the mouse buttons exchanged; the pointer mapping "
+     "is as it was again"},
+    {ErrorCode::GuardianPointerNotGivenBack,
+     "tovaleer-guardian: the menu ended with the mouse buttons exchanged, and the pointer "
+     "mapping could not be put back (a button is held down)"},
 };
 }  // namespace
 

@@ -75,6 +75,21 @@ enum class ErrorCode {
   InvalidTimeEncode,        // %s: hour:minute:second.millisecond as given
   MorphRateOutOfRange,
   InvalidCursorResource,    // %s: what is wrong with it
+  CheckToolUsage,
+  CheckToolHelp,
+  CheckFolderNotFound,      // %s: the folder given
+  OneInstanceDuplicate,     // a second TOneInstance in the program
+  AdvertAssetsToolUsage,
+  GuardianCannotStart,      // %s: the guardian's file and the system's reason
+  GuardianNoAnswer,         // %s: the guardian's file
+  GuardianGone,
+  GuardianUsage,
+  GuardianRecordIgnored,    // %s: the line that is not a record
+  GuardianModeGivenBack,    // %s: the size, as 1024x768
+  GuardianModeNotGivenBack, // %s: the size, as 1024x768
+  GuardianDocksGivenBack,   // %s: how many dock windows
+  GuardianPointerGivenBack,
+  GuardianPointerNotGivenBack,
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

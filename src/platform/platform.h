@@ -4,6 +4,9 @@
 
 #include "platform/audio.h"
 #include "platform/display.h"
+#include "platform/hotkey.h"
+#include "platform/instance.h"
+#include "platform/mixer.h"
 #include "platform/pointer.h"
 #include "platform/process.h"
 #include "platform/taskbar.h"
@@ -19,6 +22,10 @@ struct Platform {
   IWaveOutput* waveOutput = nullptr;
   IMusicPlayer* music = nullptr;
   IProcessStarter* processes = nullptr;
+  IMixerSystem* mixer = nullptr;
+  IInstanceLock* instanceLock = nullptr;
+  IWindowActivator* windowActivator = nullptr;
+  IHotKey* hotKey = nullptr;
 };
 
 }  // namespace tov

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "doubles/fake_audio.h"
+#include "doubles/fake_instance.h"
+#include "doubles/fake_mixer.h"
 #include "doubles/fake_process.h"
 #include "platform/platform.h"
 
@@ -63,8 +65,13 @@ struct FakePlatform {
   FakeWaveOutput waveOutput;
   FakeMusicPlayer music;
   FakeProcessStarter processes;
+  FakeMixerSystem mixer;
+  FakeInstanceLock instanceLock;
+  FakeWindowActivator windowActivator;
+  FakeHotKey hotKey;
   Platform services() {
-    return Platform{&display, &taskbar, &pointer, &termination, &waveOutput, &music, &processes};
+    return Platform{&display, &taskbar, &pointer, &termination, &waveOutput, &music, &processes,
+                    &mixer, &instanceLock, &windowActivator, &hotKey};
   }
 };
 

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <string>
 
@@ -113,10 +114,11 @@ TEST_F(MenuEndToEnd, ReachesTheLanguageScreenAndSigtermGivesTheDesktopBack) {
   startMenu();
   ASSERT_TRUE(session_->waitFor([&] { return menuWindowExists(); }, 10000));
   EXPECT_TRUE(session_->waitFor([&] { return currentMode() == "800x600"; }, 5000));
-  EXPECT_FALSE(taskbarViewable());
+  // tint2 maps itself again after a mode change; the menu hides it again at once.
+  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(); }, 2000));
   EXPECT_TRUE(session_->waitFor([&] { return screenShows("m4.jpg"); }, 10000))
       << "language screen; difference " << lastDifference_ << "; log: " << readFile((folder_ / "menu.log").string());
-  EXPECT_FALSE(taskbarViewable()) << "the taskbar stays hidden after the display change";
+  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(); }, 2000)) << "the taskbar stays hidden";
 
   ::kill(menu_->pid(), SIGTERM);
   const auto code = menu_->wait(5000);
@@ -136,8 +138,12 @@ TEST_F(MenuEndToEnd, MissingSecondFrameShowsTheMessageAndEnds) {
   }, 10000));
   EXPECT_EQ(currentMode(), "800x600");
   box.erase(box.find_last_not_of("\n") + 1);
-  session_->run("xdotool windowactivate --sync " + box + " key --clearmodifiers Return");
-  const auto code = menu_->wait(5000);
+  // The box may take the focus a moment after it appears: answer until the program ends.
+  std::optional<int> code;
+  for (int attempt = 0; attempt < 5 && !code; ++attempt) {
+    session_->run("xdotool windowactivate " + box + "; xdotool key --clearmodifiers Return");
+    code = menu_->wait(1500);
+  }
   ASSERT_TRUE(code.has_value()) << "the program ends after the message";
   expectDesktopGivenBack();
 }

@@ -1,10 +1,13 @@
 #include "platform/x11/x11_platform.h"
 
+#include "platform/x11/desktop_guardian.h"
 #include "platform/x11/posix_termination_watch.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_taskbar.h"
 #include "platform/x11/xrandr_display.h"
+
+#include <X11/Xlib.h>
 
 namespace tov {
 
@@ -16,9 +19,11 @@ std::unique_ptr<X11Platform> X11Platform::open(std::string* error, const char* d
 
 X11Platform::X11Platform(std::unique_ptr<x11::Connection> connection)
     : connection_(std::move(connection)),
-      display_(std::make_unique<x11::XRandrDisplay>(*connection_)),
-      taskbar_(std::make_unique<x11::X11Taskbar>(*connection_)),
-      pointer_(std::make_unique<x11::X11Pointer>(*connection_)),
+      guardian_(std::make_unique<x11::DesktopGuardian>(
+          DisplayString(connection_->display()), x11::DesktopGuardian::besideThisProgram())),
+      display_(std::make_unique<x11::XRandrDisplay>(*connection_, guardian_.get())),
+      taskbar_(std::make_unique<x11::X11Taskbar>(*connection_, guardian_.get())),
+      pointer_(std::make_unique<x11::X11Pointer>(*connection_, guardian_.get())),
       termination_(std::make_unique<x11::PosixTerminationWatch>()) {}
 
 X11Platform::~X11Platform() = default;

@@ -1,8 +1,9 @@
 #pragma once
-// The Linux/X11 services of the program, owned together: one X connection of our own and
-// the display, taskbar, pointer and termination watch that work through it. Open it on the
-// user-interface thread once the application object exists, and let it outlive every user
-// of services(). This header brings in neither Xlib nor any widget.
+// The Linux/X11 services of the program, owned together: one X connection of our own, the
+// display, taskbar, pointer and termination watch that work through it, and the desktop
+// guardian that gives the display mode, taskbar and buttons back should the process die.
+// Open it on the user-interface thread once the application object exists, and let it
+// outlive every user of services(). This header brings in neither Xlib nor any widget.
 
 #include "platform/platform.h"
 
@@ -13,6 +14,7 @@ namespace tov {
 
 namespace x11 {
 class Connection;
+class DesktopGuardian;
 class XRandrDisplay;
 class X11Taskbar;
 class X11Pointer;
@@ -37,6 +39,9 @@ class X11Platform {
 
   // Declared first so that it is destroyed last: the others talk through it.
   std::unique_ptr<x11::Connection> connection_;
+  // Outlives the services, which report their give-backs to it as they go; its own end
+  // tells the guardian that the menu ended cleanly.
+  std::unique_ptr<x11::DesktopGuardian> guardian_;
   std::unique_ptr<x11::XRandrDisplay> display_;
   std::unique_ptr<x11::X11Taskbar> taskbar_;
   std::unique_ptr<x11::X11Pointer> pointer_;

@@ -1,5 +1,7 @@
 #include "platform/x11/x11_pointer.h"
 
+#include "platform/x11/desktop_guardian.h"
+
 #include <X11/Xlib.h>
 
 #include <algorithm>
@@ -18,7 +20,8 @@ bool mappingSwapsButtons(const std::vector<unsigned char>& mapping) {
   return mapping.size() >= 3 && mapping[0] == 3 && mapping[2] == 1;
 }
 
-X11Pointer::X11Pointer(Connection& connection) : connection_(connection) {}
+X11Pointer::X11Pointer(Connection& connection, DesktopGuardian* guardian)
+    : connection_(connection), guardian_(guardian) {}
 
 std::vector<unsigned char> X11Pointer::readMapping() {
   // The core protocol allows at most 255 buttons.
@@ -28,13 +31,27 @@ std::vector<unsigned char> X11Pointer::readMapping() {
   return std::vector<unsigned char>(buffer, buffer + std::min<int>(count, sizeof buffer));
 }
 
+// Normal buttons are what the menu leaves at its end, so they count as given back
+// whatever the user had before; exchanged ones are undone to the mapping found before.
 void X11Pointer::setButtonsSwapped(bool swapped) {
   std::vector<unsigned char> mapping = readMapping();
   const std::vector<unsigned char> wanted = withButtonsSwapped(mapping, swapped);
-  if (wanted == mapping) return;
-  // MappingBusy (a button held down) leaves the mapping as it was; like the system call
-  // this stands for, the outcome is not reported.
-  XSetPointerMapping(connection_.display(), wanted.data(), int(wanted.size()));
+  bool normal = !swapped && wanted == mapping;
+  if (wanted != mapping) {
+    if (guardian_ && swapped && !exchangedForGuardian_) {
+      guardian_->report(guardian::PointerChanged{mapping});
+      exchangedForGuardian_ = true;
+    }
+    // MappingBusy (a button held down) leaves the mapping as it was; like the system call
+    // this stands for, the outcome is not reported.
+    const int status =
+        XSetPointerMapping(connection_.display(), wanted.data(), int(wanted.size()));
+    normal = !swapped && status == MappingSuccess;
+  }
+  if (guardian_ && normal && exchangedForGuardian_) {
+    guardian_->report(guardian::PointerRestored{});
+    exchangedForGuardian_ = false;
+  }
 }
 
 bool X11Pointer::buttonsSwapped() { return mappingSwapsButtons(readMapping()); }

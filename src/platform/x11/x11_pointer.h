@@ -14,15 +14,21 @@ namespace tov::x11 {
 std::vector<unsigned char> withButtonsSwapped(std::vector<unsigned char> mapping, bool swapped);
 bool mappingSwapsButtons(const std::vector<unsigned char>& mapping);
 
+class DesktopGuardian;
+
 class X11Pointer : public IPointer {
  public:
-  explicit X11Pointer(Connection& connection);
+  // guardian, when given, learns the mapping before the buttons are first exchanged, and
+  // when they are normal again.
+  explicit X11Pointer(Connection& connection, DesktopGuardian* guardian = nullptr);
   void setButtonsSwapped(bool swapped) override;
   bool buttonsSwapped() override;
 
  private:
   std::vector<unsigned char> readMapping();
   Connection& connection_;
+  DesktopGuardian* guardian_;
+  bool exchangedForGuardian_ = false;  // the guardian holds a mapping to put back
 };
 
 }  // namespace tov::x11

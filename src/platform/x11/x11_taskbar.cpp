@@ -1,5 +1,7 @@
 #include "platform/x11/x11_taskbar.h"
 
+#include "platform/x11/desktop_guardian.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -46,7 +48,8 @@ std::vector<XId> rootChildren(Display* display, Window root) {
 
 }  // namespace
 
-X11Taskbar::X11Taskbar(Connection& connection) : connection_(connection) {}
+X11Taskbar::X11Taskbar(Connection& connection, DesktopGuardian* guardian)
+    : connection_(connection), guardian_(guardian) {}
 
 X11Taskbar::~X11Taskbar() {
   stopWatching();
@@ -104,6 +107,7 @@ void X11Taskbar::hideMappedDocks() {
 
 void X11Taskbar::hideDock(XId window) {
   if (!contains(hiddenDocks_, window)) {
+    if (guardian_) guardian_->report(guardian::DockHidden{guardian::XId(window)});
     hiddenDocks_.push_back(window);
     watchWindow(window);
   }
@@ -145,8 +149,10 @@ void X11Taskbar::watchWindow(XId window) {
 void X11Taskbar::mapRecordedDocks() {
   Display* display = connection_.display();
   for (XId dock : hiddenDocks_) XMapWindow(display, dock);
+  const bool anyShown = !hiddenDocks_.empty();
   hiddenDocks_.clear();
   XFlush(display);
+  if (guardian_ && anyShown) guardian_->report(guardian::DocksShown{});
 }
 
 void X11Taskbar::onEvent(const XEvent& event) {
@@ -169,7 +175,9 @@ void X11Taskbar::onEvent(const XEvent& event) {
         hideMappedDocks();
       break;
     case DestroyNotify:
-      std::erase(hiddenDocks_, event.xdestroywindow.window);
+      // Its id may be given to another client's window: the guardian must not map that.
+      if (std::erase(hiddenDocks_, event.xdestroywindow.window) && guardian_)
+        guardian_->report(guardian::DockGone{guardian::XId(event.xdestroywindow.window)});
       std::erase(watchedWindows_, event.xdestroywindow.window);
       break;
     default:

@@ -1,5 +1,7 @@
 #include "platform/x11/xrandr_display.h"
 
+#include "platform/x11/desktop_guardian.h"
+
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -162,9 +164,28 @@ class ServerGrab {
   Display* display_;
 };
 
+// The CRTC of the primary output set to mode and rotation on a screen of the given size, in
+// the terms the guardian needs to set it so again.
+guardian::SavedCrtc crtcLayout(const PrimaryOutput& primary, RRMode mode, Rotation rotation,
+                               ScreenSize screen, ScreenSize screenMm) {
+  guardian::SavedCrtc layout;
+  layout.crtc = guardian::XId(primary.output->crtc);
+  layout.mode = guardian::XId(mode);
+  layout.rotation = std::uint16_t(rotation);
+  layout.x = primary.crtc->x;
+  layout.y = primary.crtc->y;
+  layout.screenWidth = screen.width;
+  layout.screenHeight = screen.height;
+  layout.screenWidthMm = screenMm.width;
+  layout.screenHeightMm = screenMm.height;
+  layout.outputs.assign(primary.crtc->outputs, primary.crtc->outputs + primary.crtc->noutput);
+  return layout;
+}
+
 }  // namespace
 
-XRandrDisplay::XRandrDisplay(Connection& connection) : connection_(connection) {
+XRandrDisplay::XRandrDisplay(Connection& connection, DesktopGuardian* guardian)
+    : connection_(connection), guardian_(guardian) {
   Display* display = connection_.display();
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
   // Screen resources without probing came with version 1.3.
@@ -242,12 +263,25 @@ bool XRandrDisplay::changeMode(const DisplayMode& mode) {
       target.width > std::uint32_t(maxWidth) || target.height > std::uint32_t(maxHeight))
     return false;
 
-  auto setScreenSize = [&](ScreenSize size) {
-    XRRSetScreenSize(
-        display, root, int(size.width), int(size.height),
-        int(proportionalMillimetres(size.width, referenceWidth_, referenceWidthMm_)),
-        int(proportionalMillimetres(size.height, referenceHeight_, referenceHeightMm_)));
+  auto millimetresOf = [&](ScreenSize size) {
+    return ScreenSize{proportionalMillimetres(size.width, referenceWidth_, referenceWidthMm_),
+                      proportionalMillimetres(size.height, referenceHeight_, referenceHeightMm_)};
   };
+  auto setScreenSize = [&](ScreenSize size) {
+    const ScreenSize millimetres = millimetresOf(size);
+    XRRSetScreenSize(display, root, int(size.width), int(size.height), int(millimetres.width),
+                     int(millimetres.height));
+  };
+  const Rotation keptReflection = primary->crtc->rotation & (RR_Reflect_X | RR_Reflect_Y);
+  const Rotation newRotation = Rotation(*rotation | keptReflection);
+  const guardian::SavedCrtc layoutAfter =
+      crtcLayout(*primary, info->id, newRotation, target, millimetresOf(target));
+  if (guardian_) {
+    const ScreenSize screen = rootSize(display, root);
+    reportSwitchStarting(crtcLayout(*primary, primary->crtc->mode, primary->crtc->rotation,
+                                    screen, millimetresOf(screen)),
+                         layoutAfter);
+  }
   // The screen may never be smaller than a CRTC on it: grow it before a larger mode is set,
   // shrink it after a smaller one is.
   Connection::ErrorTrap trap(connection_);
@@ -256,17 +290,33 @@ bool XRandrDisplay::changeMode(const DisplayMode& mode) {
   const ScreenSize grown{std::max(before.width, target.width),
                          std::max(before.height, target.height)};
   if (!(grown == before)) setScreenSize(grown);
-  const Rotation keptReflection = primary->crtc->rotation & (RR_Reflect_X | RR_Reflect_Y);
   const Status status = XRRSetCrtcConfig(
       display, primary->resources.get(), primary->output->crtc, CurrentTime, primary->crtc->x,
-      primary->crtc->y, info->id, Rotation(*rotation | keptReflection), primary->crtc->outputs,
-      primary->crtc->noutput);
+      primary->crtc->y, info->id, newRotation, primary->crtc->outputs, primary->crtc->noutput);
   if (status != RRSetConfigSuccess) {
     if (!(grown == before)) setScreenSize(before);
     return false;
   }
   if (!(target == grown)) setScreenSize(target);
-  return !trap.failed();
+  if (trap.failed()) return false;
+  if (guardian_) reportSwitchMade(layoutAfter);
+  return true;
+}
+
+// The first switch records the layout before it, before it is made: a guardian that learnt
+// of a switch that then failed only sets again what is already there.
+void XRandrDisplay::reportSwitchStarting(const guardian::SavedCrtc& before,
+                                         const guardian::SavedCrtc& after) {
+  if (savedForGuardian_ || before == after) return;
+  savedForGuardian_ = before;
+  guardian_->report(guardian::ModeChanged{before});
+}
+
+// Only a switch that has been made can give the first layout back.
+void XRandrDisplay::reportSwitchMade(const guardian::SavedCrtc& now) {
+  if (!savedForGuardian_ || !(*savedForGuardian_ == now)) return;
+  savedForGuardian_.reset();
+  guardian_->report(guardian::ModeRestored{});
 }
 
 // XRandR sends RRScreenChangeNotify and the root window's ConfigureNotify to every client

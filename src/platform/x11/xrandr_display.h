@@ -3,9 +3,11 @@
 // else the first connected output that drives a CRTC.
 
 #include "platform/display.h"
+#include "platform/x11/guardian/undo_record.h"
 #include "platform/x11/x11_connection.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace tov::x11 {
 
@@ -26,9 +28,13 @@ ScreenSize rotatedSize(std::uint32_t width, std::uint32_t height, std::int32_t o
 std::uint32_t proportionalMillimetres(std::uint32_t pixels, std::uint32_t referencePixels,
                                       std::uint32_t referenceMillimetres);
 
+class DesktopGuardian;
+
 class XRandrDisplay : public IDisplay {
  public:
-  explicit XRandrDisplay(Connection& connection);
+  // guardian, when given, learns how the CRTC stood before the first switch (before the
+  // switch is made) and when it stands so again.
+  explicit XRandrDisplay(Connection& connection, DesktopGuardian* guardian = nullptr);
 
   DeviceCaps currentCaps() override;
   bool currentMode(DisplayMode& mode) override;
@@ -37,7 +43,13 @@ class XRandrDisplay : public IDisplay {
   void broadcastDisplayChange() override;
 
  private:
+  void reportSwitchStarting(const guardian::SavedCrtc& before, const guardian::SavedCrtc& after);
+  void reportSwitchMade(const guardian::SavedCrtc& now);
+
   Connection& connection_;
+  DesktopGuardian* guardian_;
+  // How the CRTC stood before the first switch, while it stands otherwise.
+  std::optional<guardian::SavedCrtc> savedForGuardian_;
   bool hasRandr_ = false;
   std::uint32_t bitsPerPixel_ = 0;
   // The screen's size as the server announced it when we connected; every size we set

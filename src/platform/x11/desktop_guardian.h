@@ -1,0 +1,57 @@
+#pragma once
+// The menu's side of the desktop guardian (guardian/guardian.h), a small process that gives
+// the display mode, the docks and the pointer mapping back should the menu die without
+// doing it itself (SIGKILL, a crash, an abort). The X11 services report to it before every
+// change of that global state and after every give-back; the first report starts it.
+//
+// The guardian runs in a session of its own, so that a Ctrl+C in the menu's terminal or a
+// signal to the menu's process group leaves it alone. It is connected by a socket pair
+// whose other end only the menu holds (close-on-exec, so no started program inherits it):
+// when the menu ends in any way, the kernel closes that end and the guardian wakes up.
+// A socket rather than a pipe, because a write to a guardian that has gone must fail with
+// EPIPE instead of killing the menu with SIGPIPE.
+
+#include "platform/x11/guardian/undo_record.h"
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace tov::x11 {
+
+class DesktopGuardian {
+ public:
+  // displayName: the X display the menu works on, given to the guardian as DISPLAY.
+  // guardianPath: the guardian's executable.
+  DesktopGuardian(std::string displayName, std::string guardianPath);
+  // Tells the guardian that the menu ends cleanly and waits a moment for it to end, so
+  // that it is reaped here and not left to init.
+  ~DesktopGuardian();
+  DesktopGuardian(const DesktopGuardian&) = delete;
+  DesktopGuardian& operator=(const DesktopGuardian&) = delete;
+
+  // tovaleer-guardian in the folder of this program's own executable: beside it in the
+  // build tree, and in the same bin folder once installed.
+  static std::string besideThisProgram();
+
+  // Hands record over before the change it undoes is made. A guardian that cannot be
+  // started or has gone is reported once on stderr; the menu goes on without it.
+  void report(const guardian::UndoRecord& record);
+
+  pid_t pid() const { return pid_; }
+
+ private:
+  bool start();
+  bool awaitReady();
+  bool send(const std::string& bytes);
+  void giveUp(const std::string& message);
+  void closeChannel();
+
+  std::string displayName_;
+  std::string guardianPath_;
+  int channel_ = -1;  // the menu's end of the socket pair while a guardian listens
+  pid_t pid_ = -1;
+  bool givenUp_ = false;
+};
+
+}  // namespace tov::x11

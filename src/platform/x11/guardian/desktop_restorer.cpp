@@ -1,0 +1,167 @@
+#include "platform/x11/guardian/desktop_restorer.h"
+
+#include "platform/errors.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tov::guardian {
+
+namespace {
+
+// The guardian has one connection and one thread: a counter is all the trap needs.
+unsigned long protocolErrors = 0;
+int countProtocolError(Display*, XErrorEvent*) {
+  ++protocolErrors;
+  return 0;
+}
+
+// Tells whether the server refused any request sent while it lived.
+class ErrorTrap {
+ public:
+  explicit ErrorTrap(Display* display)
+      : display_(display), before_(protocolErrors),
+        previous_(XSetErrorHandler(countProtocolError)) {}
+  ~ErrorTrap() { XSetErrorHandler(previous_); }
+  ErrorTrap(const ErrorTrap&) = delete;
+  ErrorTrap& operator=(const ErrorTrap&) = delete;
+  bool failed() {
+    XSync(display_, False);
+    return protocolErrors != before_;
+  }
+
+ private:
+  Display* display_;
+  unsigned long before_;
+  XErrorHandler previous_;
+};
+
+template <auto Release>
+struct XRandrFree {
+  template <class T>
+  void operator()(T* data) const { Release(data); }
+};
+using ResourcesPtr = std::unique_ptr<XRRScreenResources, XRandrFree<XRRFreeScreenResources>>;
+using CrtcPtr = std::unique_ptr<XRRCrtcInfo, XRandrFree<XRRFreeCrtcInfo>>;
+
+struct Size {
+  unsigned width = 0, height = 0;
+  bool operator==(const Size&) const = default;
+};
+
+Size rootSize(Display* display) {
+  Window root;
+  int x, y;
+  unsigned width = 0, height = 0, border, depth;
+  XGetGeometry(display, DefaultRootWindow(display), &root, &x, &y, &width, &height, &border,
+               &depth);
+  return {width, height};
+}
+
+bool alreadyAsSaved(const XRRCrtcInfo& crtc, const SavedCrtc& saved, Size screen) {
+  return crtc.mode == saved.mode && crtc.rotation == saved.rotation && crtc.x == saved.x &&
+         crtc.y == saved.y && screen == Size{saved.screenWidth, saved.screenHeight};
+}
+
+bool screenSizeAllowed(Display* display, const SavedCrtc& saved) {
+  int minWidth, minHeight, maxWidth, maxHeight;
+  return XRRGetScreenSizeRange(display, DefaultRootWindow(display), &minWidth, &minHeight,
+                               &maxWidth, &maxHeight) &&
+         saved.screenWidth >= unsigned(minWidth) && saved.screenHeight >= unsigned(minHeight) &&
+         saved.screenWidth <= unsigned(maxWidth) && saved.screenHeight <= unsigned(maxHeight);
+}
+
+// The CRTC and the screen as they were. The screen may never be smaller than a CRTC on it,
+// so it is grown to hold both the present and the saved layout first and given its saved
+// size last; other clients see the change as one, under a server grab.
+bool setSavedCrtc(Display* display, XRRScreenResources& resources, const SavedCrtc& saved) {
+  const Window root = DefaultRootWindow(display);
+  std::vector<RROutput> outputs(saved.outputs.begin(), saved.outputs.end());
+  ErrorTrap trap(display);
+  XGrabServer(display);
+  const Size before = rootSize(display);
+  const Size grown{std::max(before.width, saved.screenWidth),
+                   std::max(before.height, saved.screenHeight)};
+  if (!(grown == before))
+    XRRSetScreenSize(display, root, int(grown.width), int(grown.height), int(saved.screenWidthMm),
+                     int(saved.screenHeightMm));
+  const Status status = XRRSetCrtcConfig(display, &resources, saved.crtc, CurrentTime, saved.x,
+                                         saved.y, saved.mode, Rotation(saved.rotation),
+                                         outputs.data(), int(outputs.size()));
+  if (status == RRSetConfigSuccess)
+    XRRSetScreenSize(display, root, int(saved.screenWidth), int(saved.screenHeight),
+                     int(saved.screenWidthMm), int(saved.screenHeightMm));
+  XUngrabServer(display);
+  return !trap.failed() && status == RRSetConfigSuccess;
+}
+
+bool restoreMode(Display* display, const SavedCrtc& saved) {
+  int eventBase = 0, errorBase = 0;
+  if (!XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+  ResourcesPtr resources(XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display)));
+  if (!resources) return false;
+  // A CRTC that has gone (the server's outputs changed) is refused with an error, not a crash.
+  CrtcPtr crtc;
+  {
+    ErrorTrap trap(display);
+    crtc.reset(XRRGetCrtcInfo(display, resources.get(), saved.crtc));
+    if (trap.failed() || !crtc) return false;
+  }
+  if (alreadyAsSaved(*crtc, saved, rootSize(display))) return true;
+  return screenSizeAllowed(display, saved) && setSavedCrtc(display, *resources, saved);
+}
+
+// Docks are mapped in the order they were hidden, as the menu itself maps them; one that
+// has been destroyed meanwhile is skipped.
+std::size_t showDocks(Display* display, const std::vector<XId>& docks) {
+  std::size_t shown = 0;
+  for (const XId dock : docks) {
+    ErrorTrap trap(display);
+    XMapWindow(display, dock);
+    if (!trap.failed()) ++shown;
+  }
+  return shown;
+}
+
+// The first buttons as they were; a server that now has a different number of buttons
+// keeps what lies beyond the saved ones.
+bool restorePointer(Display* display, const std::vector<std::uint8_t>& original) {
+  unsigned char mapping[256];
+  const int count = XGetPointerMapping(display, mapping, sizeof mapping);
+  if (count <= 0) return false;
+  std::copy_n(original.begin(), std::min<std::size_t>(original.size(), std::size_t(count)),
+              mapping);
+  ErrorTrap trap(display);
+  const int status = XSetPointerMapping(display, mapping, count);
+  return !trap.failed() && status == MappingSuccess;
+}
+
+std::string sizeText(const SavedCrtc& saved) {
+  return std::to_string(saved.screenWidth) + "x" + std::to_string(saved.screenHeight);
+}
+
+}  // namespace
+
+std::vector<std::string> giveBack(Display* display, const Outstanding& outstanding) {
+  std::vector<std::string> said;
+  if (outstanding.mode)
+    said.push_back(formatError(restoreMode(display, *outstanding.mode)
+                                   ? ErrorCode::GuardianModeGivenBack
+                                   : ErrorCode::GuardianModeNotGivenBack,
+                               sizeText(*outstanding.mode)));
+  // Docks that have gone meanwhile (a panel that rebuilt itself for the new screen) need
+  // nothing and are not counted.
+  if (const std::size_t shown = showDocks(display, outstanding.docks); shown > 0)
+    said.push_back(formatError(ErrorCode::GuardianDocksGivenBack, std::to_string(shown)));
+  if (outstanding.pointer)
+    said.push_back(errorText(restorePointer(display, *outstanding.pointer)
+                                 ? ErrorCode::GuardianPointerGivenBack
+                                 : ErrorCode::GuardianPointerNotGivenBack));
+  XSync(display, False);
+  return said;
+}
+
+}  // namespace tov::guardian

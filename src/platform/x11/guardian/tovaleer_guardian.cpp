@@ -1,0 +1,6 @@
+// tovaleer-guardian: gives the desktop back when the menu dies without doing it itself.
+#include "platform/x11/guardian/guardian.h"
+
+#include <unistd.h>
+
+int main() { return tov::guardian::runGuardian(STDIN_FILENO); }

@@ -1,0 +1,229 @@
+// The scrollable view as a window: what it paints, and how its bars answer the mouse,
+// including the repeat of a held button.
+#include "advert/imgview.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <memory>
+
+#include "platform/errors.h"
+
+namespace tov::test {
+namespace {
+
+constexpr Color kBody = 0xC08040;    // the picture
+constexpr Color kMarker = 0x0000FF;  // its first column, red
+constexpr int kBar = 17;
+
+// A picture of one colour whose first column is marked, so its placement can be seen.
+class MarkedGraphic : public Graphic {
+ public:
+  MarkedGraphic(int width, int height) : width_(width), height_(height) {}
+  const char* className() const override { return "TMarked"; }
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+  bool empty() const override { return false; }
+  void draw(Canvas& canvas, const Rect& dest) const override {
+    canvas.fillRect(dest, kBody);
+    canvas.fillRect(Rect{dest.left, dest.top, dest.left + 1, dest.bottom}, kMarker);
+  }
+  void loadFromMemory(std::span<const std::uint8_t>) override {}
+  void readStoredData(std::span<const std::uint8_t>, std::size_t&) override {}
+  void writeStoredData(std::vector<std::uint8_t>&) const override {}
+  std::unique_ptr<Graphic> clone() const override { return std::make_unique<MarkedGraphic>(*this); }
+
+ private:
+  int width_, height_;
+};
+
+Picture marked(int width, int height) {
+  Picture picture;
+  picture.setGraphic(std::make_unique<MarkedGraphic>(width, height));
+  return picture;
+}
+
+QRgb rgbOf(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
+
+// The advertisement screen's view, with bars of a known thickness.
+struct ViewRig {
+  TImgView view;
+  ViewRig(int pictureWidth, int pictureHeight) {
+    view.setGeometry(0, 0, 642, 475);
+    view.setScrollBarSize(kBar);
+    view.setColor(0xFFFFFF);
+    view.setScrollBarColor(0x008000);
+    view.setHandleColor(0x00FFFF);
+    view.setPicture(marked(pictureWidth, pictureHeight));
+    view.scroll(0, -2500);
+  }
+  void mouse(QEvent::Type type, QPoint at, Qt::MouseButton which = Qt::LeftButton) {
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(which);
+    QMouseEvent event(type, QPointF(at), QPointF(at), type == QEvent::MouseMove ? Qt::NoButton : which, held,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(&view, &event);
+  }
+  // A point of the vertical bar, `along` pixels from its top.
+  static QPoint onVerticalBar(int along) { return QPoint(625 + kBar / 2, along); }
+};
+
+TEST(ImgView, PaintsThePictureCentredOnWhiteAndTheBars) {
+  ViewRig rig(500, 1200);
+  EXPECT_EQ(rig.view.scrollX(), 0.0);
+  EXPECT_EQ(rig.view.scrollY(), 0.0) << "centred at 371, then scrolled up to the top";
+  EXPECT_EQ(rig.view.pictureOffset(), QPoint(62, 0));
+  const QImage shot = rig.view.grab().toImage();
+  const struct {
+    const char* what;
+    QPoint at;
+    QRgb colour;
+  } samples[] = {
+      {"white margin left of the picture", {61, 100}, rgbOf(0xFFFFFF)},
+      {"the picture's first column", {62, 100}, rgbOf(kMarker)},
+      {"the picture", {63, 100}, rgbOf(kBody)},
+      {"the picture's last column", {561, 100}, rgbOf(kBody)},
+      {"white margin right of the picture", {562, 100}, rgbOf(0xFFFFFF)},
+      {"the viewport's last column", {624, 457}, rgbOf(0xFFFFFF)},
+      {"horizontal track: no handle", {300, 466}, qRgb(0, 128, 0)},
+      {"vertical handle at the top of the track", {629, 20}, qRgb(255, 255, 0)},
+      {"vertical track below the handle", {633, 300}, qRgb(0, 128, 0)},
+      {"the corner in the button face", {633, 466}, rgbOf(TImgView::kButtonFace)},
+  };
+  for (const auto& s : samples) EXPECT_EQ(shot.pixel(s.at), s.colour) << s.what;
+}
+
+TEST(ImgView, ANewPictureIsCentredAgain) {
+  ViewRig rig(1000, 1200);
+  rig.view.setScrollPosition(10, 20);
+  rig.view.setPicture(marked(1001, 2000));
+  EXPECT_EQ(rig.view.scrollX(), 187.5);
+  EXPECT_EQ(rig.view.scrollY(), 771.0);  // 1000 - 229
+  EXPECT_EQ(rig.view.pictureOffset(), QPoint(-188, -771));
+}
+
+TEST(ImgView, AnUnreadableFileLeavesTheViewAsItWas) {
+  QTemporaryDir folder;
+  const std::string file = folder.filePath("add_E.jpg").toStdString();
+  std::ofstream(file) << "not a JPEG";
+  ViewRig rig(500, 1200);
+  EXPECT_THROW(rig.view.loadFromFile(file), EInvalidGraphic);
+  EXPECT_EQ(rig.view.bitmap().width(), 500);
+  EXPECT_EQ(rig.view.bitmap().height(), 1200);
+}
+
+// Serves events until done() or the limit; returns the milliseconds it took.
+template <typename Done>
+qint64 serveUntil(Done done, int limitMs = 5000) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done() && clock.elapsed() < limitMs) QTest::qWait(5);
+  return clock.elapsed();
+}
+
+TEST(ImgView, HeldArrowRepeatsAfter600MsThenEvery100Ms) {
+  ViewRig rig(500, 1200);
+  QElapsedTimer sincePress;
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4));  // the lower arrow
+  sincePress.start();
+  EXPECT_EQ(rig.view.scrollY(), 8.0) << "one step at the press";
+  QTest::qWait(300);
+  EXPECT_EQ(rig.view.scrollY(), 8.0) << "no repeat before 600 ms";
+  serveUntil([&] { return rig.view.scrollY() >= 16.0; });
+  const qint64 second = sincePress.elapsed();
+  EXPECT_GE(second, 570);  // a timer may fire a little early, never much
+  serveUntil([&] { return rig.view.scrollY() >= 24.0; });
+  EXPECT_GE(sincePress.elapsed() - second, 90);
+  EXPECT_EQ(rig.view.scrollY(), 24.0);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(458 - 4));
+  const double atRelease = rig.view.scrollY();
+  QTest::qWait(300);
+  EXPECT_EQ(rig.view.scrollY(), atRelease) << "the repeat ends with the release";
+}
+
+TEST(ImgView, HeldArrowRunsToTheEndOfTheRange) {
+  ViewRig rig(500, 520);  // a range of 62: eight steps
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4));
+  serveUntil([&] { return rig.view.scrollY() >= 62.0; });
+  EXPECT_EQ(rig.view.scrollY(), 62.0);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(458 - 4));
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(4));  // the upper arrow
+  EXPECT_EQ(rig.view.scrollY(), 54.0);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(4));
+}
+
+TEST(ImgView, TrackPressPagesWhileThePointerStaysOnItsSide) {
+  // Picture 3000 in a viewport of 458: the handle is 65 long on a track of 426.
+  ViewRig rig(500, 3000);
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(200));
+  EXPECT_EQ(rig.view.scrollY(), 458.0) << "one viewport at the press";
+  serveUntil([&] { return rig.view.scrollY() >= 916.0; });
+  QTest::qWait(400);
+  EXPECT_EQ(rig.view.scrollY(), 916.0) << "the handle (146 to 211) has reached the pointer";
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(400));
+  serveUntil([&] { return rig.view.scrollY() >= 2290.0; });
+  QTest::qWait(400);
+  EXPECT_EQ(rig.view.scrollY(), 2290.0) << "paged on until the handle (341 to 406) reached it again";
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(400));
+}
+
+TEST(ImgView, DraggingTheHandle) {
+  ViewRig rig(500, 1200);
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(60));
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(70));
+  EXPECT_DOUBLE_EQ(rig.view.scrollY(), 10 * 1200.0 / 426);
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(900));
+  EXPECT_EQ(rig.view.scrollY(), 742.0) << "clamped";
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(-500));
+  EXPECT_EQ(rig.view.scrollY(), 0.0);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(-500));
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(200));
+  EXPECT_EQ(rig.view.scrollY(), 0.0) << "moves after the release drag nothing";
+}
+
+TEST(ImgView, DraggingAMinimumHandle) {
+  ViewRig rig(500, 20000);
+  EXPECT_EQ(rig.view.scrollY(), 7271.0) << "more than 5000 taller: the scroll up stops short of the top";
+  rig.view.setScrollPosition(0, 0);
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(20));
+  rig.mouse(QEvent::MouseMove, ViewRig::onVerticalBar(24));
+  EXPECT_DOUBLE_EQ(rig.view.scrollY(), 4 * 19542.0 / 409);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(24));
+}
+
+TEST(ImgView, BarsIgnoreWhatTheyShouldIgnore) {
+  ViewRig rig(500, 1200);
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4), Qt::RightButton);
+  rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(458 - 4), Qt::RightButton);
+  EXPECT_EQ(rig.view.scrollY(), 0.0) << "the right button";
+  rig.mouse(QEvent::MouseButtonPress, QPoint(620, 466));  // the horizontal bar's right arrow
+  rig.mouse(QEvent::MouseButtonRelease, QPoint(620, 466));
+  EXPECT_EQ(rig.view.scrollX(), 0.0) << "a bar with nothing to scroll";
+  rig.mouse(QEvent::MouseButtonPress, QPoint(300, 200));  // the viewport
+  rig.mouse(QEvent::MouseButtonRelease, QPoint(300, 200));
+  EXPECT_EQ(rig.view.scrollY(), 0.0);
+}
+
+TEST(ImgView, HidingTheViewEndsARepeat) {
+  ViewRig rig(500, 1200);
+  rig.view.show();
+  rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4));
+  rig.view.hide();
+  QTest::qWait(800);
+  EXPECT_EQ(rig.view.scrollY(), 8.0);
+}
+
+TEST(ImgView, ThicknessIsTheSystemsUnlessGiven) {
+  TImgView view;
+  EXPECT_GT(view.scrollBarThickness(), 0);
+  view.setScrollBarSize(21);
+  EXPECT_EQ(view.scrollBarThickness(), 21);
+}
+
+}  // namespace
+}  // namespace tov::test
