@@ -564,3 +564,71 @@ TEST_F(JourneyEndToEnd, StandinShowsItselfAndLogsEveryArgumentAsReceived) {
 
 }  // namespace
 }  // namespace tov::test
+
+namespace tov::test {
+namespace {
+
+constexpr Point kLanguageScreenExit{677 + 74 / 2, 469 + 68 / 2};
+constexpr Point kMenuExit{459 + 57 / 2, 390 + 52 / 2};
+constexpr Point kAdvertisementExit{738 + 49 / 2, 546 + 49 / 2};
+constexpr Point kMute{-3 + 40 / 2, -2 + 40 / 2};
+
+class LeavingEndToEnd : public JourneyEndToEnd {
+ protected:
+  // The advertisement screen shows the background of letter: its top strip, above the view,
+  // matches that background better than the other language's.
+  void expectAdvertisementIn(char letter) {
+    ASSERT_TRUE(session_->waitFor([&] { return !windowNamed("^advertform$").empty(); }, kWindowMs)) << menuLog();
+    const char other = letter == 'A' ? 'E' : 'A';
+    const std::string strip = "[700x50+50+6]";
+    EXPECT_TRUE(session_->waitFor([&] {
+      return difference(std::string("../addback_") + letter + ".jpg", strip) + 0.02 <
+             difference(std::string("../addback_") + other + ".jpg", strip);
+    }, kWindowMs)) << "the advertisement of letter " << letter;
+  }
+  void leaveThroughTheAdvertisement() {
+    click(kAdvertisementExit);
+    const auto code = menu_->wait(kWindowMs);
+    ASSERT_TRUE(code.has_value()) << "the program ends after the advertisement screen";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(session_->waitFor([&] { return session_->run("xrandr").find("current 1024 x 768") != std::string::npos; }, 2000));
+    EXPECT_TRUE(session_->waitFor([&] { return !session_->run("xdotool search --onlyvisible --class tint2 2>/dev/null").empty(); }, 2000));
+    EXPECT_EQ(pointerMap(), "1 2 3 ");
+  }
+};
+
+TEST_F(LeavingEndToEnd, ExitFromTheLanguageScreenShowsTheEnglishAdvertisementAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  click(kLanguageScreenExit);
+  ASSERT_NO_FATAL_FAILURE(expectAdvertisementIn('E'));
+  ASSERT_NO_FATAL_FAILURE(leaveThroughTheAdvertisement());
+}
+
+TEST_F(LeavingEndToEnd, ExitFromTheMenuWithAfrikaansShowsTheAfrikaansAdvertisementAndEnds) {
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  ASSERT_NO_FATAL_FAILURE(toMenu(Language::Afrikaans, "thabo", Hand::Left, /*answerYes=*/true));
+  click(kMenuExit);
+  ASSERT_NO_FATAL_FAILURE(expectAdvertisementIn('A'));
+  ASSERT_NO_FATAL_FAILURE(leaveThroughTheAdvertisement());
+}
+
+// The volume control is the system's pavucontrol. Without a sound server (as on a test
+// machine) it ends by itself soon after it starts; with one, the test closes its window. Either
+// way the menu is minimised while it runs and normal again when it has ended.
+TEST_F(LeavingEndToEnd, TheMutePictureStartsTheVolumeControlWithTheMenuOutOfTheWay) {
+  if (!fs::exists("/usr/bin/pavucontrol") && !fs::exists("/usr/local/bin/pavucontrol")) {
+    if (xTestsRequired()) FAIL() << "pavucontrol is not installed";
+    GTEST_SKIP() << "pavucontrol is not installed";
+  }
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  click(kMute);
+  EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs)) << windowState(menuWindow());
+  ASSERT_TRUE(session_->waitFor([&] {
+    session_->run("for w in $(xdotool search --onlyvisible --class pavucontrol 2>/dev/null); do "
+                  "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done");
+    return normal(menuWindow());
+  }, 30000)) << windowState(menuWindow());
+}
+
+}  // namespace
+}  // namespace tov::test
