@@ -6,6 +6,9 @@
 // TOVALEER_STANDIN_LOG=FILE appends one line per start to FILE: the program's relative path,
 // then each argument, separated by tabs. Inside a field a backslash, tab, newline or carriage
 // return is written as \\, \t, \n or \r, so that every start stays exactly one line.
+//
+// TOVALEER_STANDIN_DONE_AFTER_MS=N ends it by itself N milliseconds after its window is up, as
+// if "Klaar / Done" had been pressed: for long unattended runs of the menu (soak tests, demos).
 
 #include <QApplication>
 #include <QDir>
@@ -17,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -294,6 +298,9 @@ int run(int argc, char** argv) {
   window.show();
   window.raise();
   window.activateWindow();
+  bool validDelay = false;
+  const int doneAfterMs = qEnvironmentVariableIntValue("TOVALEER_STANDIN_DONE_AFTER_MS", &validDelay);
+  if (validDelay && doneAfterMs >= 0) QTimer::singleShot(doneAfterMs, [] { QCoreApplication::exit(0); });
   return application.exec();
 }
 

@@ -8,21 +8,11 @@
 
 #include "ui/application.h"
 #include "ui/controlhost.h"
+#include "ui/mouse.h"
 
 namespace tov {
 
 namespace {
-
-TShiftState shiftOf(const QMouseEvent& event) {
-  TShiftState shift = 0;
-  if (event.modifiers() & Qt::ShiftModifier) shift |= ssShift;
-  if (event.modifiers() & Qt::AltModifier) shift |= ssAlt;
-  if (event.modifiers() & Qt::ControlModifier) shift |= ssCtrl;
-  if (event.buttons() & Qt::LeftButton) shift |= ssLeft;
-  if (event.buttons() & Qt::RightButton) shift |= ssRight;
-  if (event.buttons() & Qt::MiddleButton) shift |= ssMiddle;
-  return shift;
-}
 
 TMouseButton buttonOf(Qt::MouseButton button) {
   if (button == Qt::RightButton) return TMouseButton::mbRight;
@@ -96,7 +86,7 @@ class TImageButAdvanced::MouseHook : public QObject {
     const MouseEvent call = handler;  // the handler may replace itself
     const QPoint at = event.position().toPoint();
     const TMouseButton which = buttonOf(event.button());
-    const TShiftState shift = shiftOf(event);
+    const TShiftState shift = shiftStateOf(event);
     Application::guarded([&] { call(&button_, which, shift, at.x() - button_.Left(), at.y() - button_.Top()); });
   }
 

@@ -7,22 +7,12 @@
 
 #include "ui/application.h"
 #include "ui/control.h"
+#include "ui/mouse.h"
 #include "ui/pointertracker.h"
 
 namespace tov {
 
 namespace {
-TShiftState shiftOf(const QMouseEvent& event) {
-  TShiftState shift = 0;
-  if (event.modifiers() & Qt::ShiftModifier) shift |= ssShift;
-  if (event.modifiers() & Qt::AltModifier) shift |= ssAlt;
-  if (event.modifiers() & Qt::ControlModifier) shift |= ssCtrl;
-  if (event.buttons() & Qt::LeftButton) shift |= ssLeft;
-  if (event.buttons() & Qt::RightButton) shift |= ssRight;
-  if (event.buttons() & Qt::MiddleButton) shift |= ssMiddle;
-  return shift;
-}
-
 bool contains(const Rect& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
@@ -127,7 +117,7 @@ void ControlHost::mouseMoveEvent(QMouseEvent* event) {
   updateCursorAt(at.x(), at.y());
   TControl* under = controlAt(at.x(), at.y());
   if (under && under->OnMouseMove && !(under->ControlStyle() & csNoStdEvents)) {
-    const TShiftState shift = shiftOf(*event);
+    const TShiftState shift = shiftStateOf(*event);
     Application::guarded([&] { under->OnMouseMove(under, shift, at.x() - under->Left(), at.y() - under->Top()); });
   }
   // After the move's own handler, as an enter or leave follows the move that caused it.

@@ -10,13 +10,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/x_session.h"
+#include "support/desktop_state.h"
+#include "support/processes.h"
+#include "support/real_menu.h"
+#include "support/shell_text.h"
 
 namespace tov::test {
 namespace {
@@ -24,21 +26,13 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kBuildDir = std::getenv("TOVALEER_BUILD_DIR") ? std::getenv("TOVALEER_BUILD_DIR") : ".";
-const std::string kMenuTitle = "^Tovaleer! Gr4-5 v4.2$";
-
 // Limits for conditions that normally hold within a second; generous, for a busy machine.
 constexpr int kScreenMs = 10000;
 constexpr int kWindowMs = 10000;
 
-struct Point {
-  int x, y;
-};
-
-// Middles of the controls, in screen pixels of the 800 x 600 window at 0, 0.
+// Middles of the controls, in screen pixels of the 800 x 600 window at 0, 0 (more in
+// support/real_menu.h).
 constexpr Point kAfrikaans{64 + 305 / 2, 229 + 57 / 2};
-constexpr Point kEnglish{464 + 241 / 2, 228 + 57 / 2};
-constexpr Point kLeftHand{537 + 43 / 2, 411 + 35 / 2};
 constexpr Point kRightHand{590 + 44 / 2, 411 + 35 / 2};
 constexpr Point kBack{459 + 56 / 2, 322 + 53 / 2};
 constexpr Point kLanguageScreenReport{49 + 73 / 2, 466 + 68 / 2};
@@ -125,21 +119,10 @@ LogLine reportStart(const std::string& folder, const std::string& name, const st
   return {"report/report.exe", folder + "*", name + "*", "*", "*", "TRUE*", code + "*"};
 }
 
-std::string trimmed(std::string text) {
-  text.erase(text.find_last_not_of(" \n") + 1);
-  return text;
-}
-
-std::string shellQuoted(const std::string& text) {
-  std::string shell = "'";
-  for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return shell + "'";
-}
-
-class JourneyEndToEnd : public ::testing::Test {
+class JourneyEndToEnd : public DesktopSuite {
  protected:
   static void SetUpTestSuite() {
-    session_ = XSession::start({.xorgDummy = true, .windowManager = true, .taskbar = true}, &whyNot_).release();
+    DesktopSuite::SetUpTestSuite();
     // Letters that the keyboard map lacks are typed by xdotool through a key it maps for a
     // moment and maps back, and the program may read the key after the map has changed back:
     // the letter is lost. Keys of their own, given before the program starts, avoid that.
@@ -148,17 +131,11 @@ class JourneyEndToEnd : public ::testing::Test {
                     "-e 'keycode any = ecircumflex Ecircumflex' -e 'keycode any = ocircumflex Ocircumflex' "
                     "-e 'keycode any = idiaeresis Idiaeresis'");
   }
-  static void TearDownTestSuite() {
-    delete session_;
-    session_ = nullptr;
-  }
 
   void SetUp() override {
     TOV_SKIP_WITHOUT_X(session_, whyNot_);
-    folder_ = fs::temp_directory_path() / ("tovaleer-journey-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::copy(fs::path(kBuildDir) / "suite", folder_, fs::copy_options::recursive);
+    folder_ = folderForThisTest("tovaleer-journey");
+    copyDemoFolder(folder_);
     // The menu's program folder is its working directory as the system names it.
     programFolder_ = fs::canonical(folder_).string() + "/";
     logPath_ = (folder_ / "standin.log").string();
@@ -170,9 +147,8 @@ class JourneyEndToEnd : public ::testing::Test {
     if (session_) {
       // Stand-ins the menu started are not in its process group: end them by their window.
       session_->run("for w in $(xdotool search --name ' - Tovaleer$' 2>/dev/null); do "
-                    "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done; "
-                    "xrandr --output \"$(xrandr | awk '/ connected/ {print $1; exit}')\" --mode 1024x768_75; "
-                    "xmodmap -e 'pointer = default'");
+                    "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done");
+      restoreDesktop(*session_);
     }
     fs::remove_all(folder_);
   }
@@ -209,32 +185,11 @@ class JourneyEndToEnd : public ::testing::Test {
     return session_->run("xwininfo -id " + window + " 2>/dev/null").find("IsViewable") != std::string::npos;
   }
 
-  // Minimised, as EWMH and ICCCM say it: hidden, or iconic.
-  bool minimised(const std::string& window) {
-    const std::string state = windowState(window);
-    return state.find("_NET_WM_STATE_HIDDEN") != std::string::npos || state.find("Iconic") != std::string::npos;
-  }
-
-  // Normal, read positively: a window whose state cannot be read is not taken for normal.
-  bool normal(const std::string& window) {
-    const std::string state = windowState(window);
-    return state.find("window state: Normal") != std::string::npos &&
-           state.find("_NET_WM_STATE_HIDDEN") == std::string::npos;
-  }
-
-  std::string windowState(const std::string& window) {
-    return session_->run("xprop -id " + window + " _NET_WM_STATE WM_STATE 2>/dev/null");
-  }
-
-  std::string pointerMap() {
-    return session_->run("xmodmap -pp | awk '$1 ~ /^[123]$/ {printf \"%s \", $2}'");
-  }
-
   // ---- the pointer and the keyboard ----
 
   // The button that acts as the left one: the pointer mapping decides which physical
   // button xdotool must press for it.
-  int leftButton() { return pointerMap() == "3 2 1 " ? 3 : 1; }
+  int leftButton() { return pointerMap(*session_) == "3 2 1 " ? 3 : 1; }
 
   void moveTo(Point at) { session_->run("xdotool mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y)); }
 
@@ -259,14 +214,9 @@ class JourneyEndToEnd : public ::testing::Test {
     return shot;
   }
 
-  // Root-mean-square difference, 0 to 1, between a region of the screen and of a frame.
   double difference(const std::string& frame, const std::string& region) {
-    const std::string shot = screenshot();
-    const std::string out = session_->run("compare -metric RMSE " + shellQuoted(shot + region) + " " +
-                                          shellQuoted((folder_ / "menu" / frame).string() + region) +
-                                          " null: 2>&1 | sed -E 's/.*\\((.*)\\)/\\1/'");
-    lastDifference_ = out;
-    return out.empty() ? 1.0 : std::atof(out.c_str());
+    lastDifference_ = frameDifference(*session_, folder_, frame, region);
+    return lastDifference_;
   }
 
   // The frame's middle only: the mute picture, the report and exit buttons lie at the edges.
@@ -313,20 +263,12 @@ class JourneyEndToEnd : public ::testing::Test {
     return window;
   }
 
-  // Ended: gone, or a zombie that the menu has not reaped yet.
-  static bool processEnded(const std::string& pid) {
-    std::ifstream stat("/proc/" + pid + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return true;
-    const std::size_t close = text.rfind(')');
-    return close != std::string::npos && close + 2 < text.size() && text[close + 2] == 'Z';
-  }
-
   // Ends a stand-in by its button (or Enter on it) and returns how long after the process
   // ended the menu window was normal again; nothing when it did not come back.
   std::optional<int> finishStandin(const std::string& window, bool byButton) {
     const std::string pid = trimmed(session_->run("xdotool getwindowpid " + window));
     if (pid.empty()) return std::nullopt;
+    const pid_t standin = pid_t(std::atol(pid.c_str()));
     if (byButton) {
       const std::string geometry = session_->run("xdotool getwindowgeometry --shell " + window);
       int x = 0, y = 0, width = 0, height = 0;
@@ -342,10 +284,10 @@ class JourneyEndToEnd : public ::testing::Test {
     } else {
       keyTo(window, "Return");
     }
-    if (!session_->waitFor([&] { return processEnded(pid); }, kWindowMs)) return std::nullopt;
+    if (!session_->waitFor([&] { return processEnded(standin); }, kWindowMs)) return std::nullopt;
     const auto ended = Clock::now();
     const std::string menu = menuWindow();
-    if (!session_->waitFor([&] { return normal(menu); }, kWindowMs)) return std::nullopt;
+    if (!session_->waitFor([&] { return normal(*session_, menu); }, kWindowMs)) return std::nullopt;
     return int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - ended).count());
   }
 
@@ -391,7 +333,7 @@ class JourneyEndToEnd : public ::testing::Test {
     const std::string window =
         waitForStandin(language == Language::Afrikaans ? chosen.afrikaansName : chosen.englishName);
     EXPECT_FALSE(window.empty()) << "option " << number << " started nothing; " << menuLog();
-    EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs))
+    EXPECT_TRUE(session_->waitFor([&] { return minimised(*session_, menuWindow()); }, kWindowMs))
         << "the menu is not minimised while the activity runs";
     return window;
   }
@@ -403,18 +345,13 @@ class JourneyEndToEnd : public ::testing::Test {
     EXPECT_EQ(*code, 0);
   }
 
-  static XSession* session_;
-  static std::string whyNot_;
   fs::path folder_;
   std::string programFolder_;
   std::string logPath_;
-  std::string lastDifference_;
+  double lastDifference_ = 1.0;
   std::string menuWindow_;
   std::unique_ptr<ChildProcess> menu_;
 };
-
-XSession* JourneyEndToEnd::session_ = nullptr;
-std::string JourneyEndToEnd::whyNot_;
 
 // A left-handed pupil: the buttons are exchanged from the question on (every later click is
 // made with the other physical button), the lamp follows the pointer, an option starts its
@@ -422,7 +359,8 @@ std::string JourneyEndToEnd::whyNot_;
 TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
   ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
   ASSERT_NO_FATAL_FAILURE(toMenu(Language::Afrikaans, "anél van wyk", Hand::Left, /*answerYes=*/true));
-  ASSERT_TRUE(session_->waitFor([&] { return pointerMap() == "3 2 1 "; }, kWindowMs)) << "Yes exchanges the buttons";
+  ASSERT_TRUE(session_->waitFor([&] { return pointerMap(*session_) == "3 2 1 "; }, kWindowMs))
+      << "Yes exchanges the buttons";
 
   // The yellow lamp follows the pointer from option to option and goes out over the page.
   for (const int number : {6, 3, 7}) {
@@ -438,7 +376,7 @@ TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
   const auto start = waitForStart(1);
   ASSERT_TRUE(start);
   EXPECT_EQ(*start, activityStart("OPSIE6/opsie6.exe", programFolder_, "ANÉL VAN WYK"));
-  EXPECT_EQ(pointerMap(), "3 2 1 ") << "the activity runs with the pupil's buttons";
+  EXPECT_EQ(pointerMap(*session_), "3 2 1 ") << "the activity runs with the pupil's buttons";
   ASSERT_FALSE(window.empty());
   EXPECT_TRUE(finishStandin(window, /*byButton=*/true)) << "the menu did not come back";
   reachScreen("m10a.jpg");
@@ -447,7 +385,7 @@ TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
   reachScreen("m4.jpg");
 
   endMenuWithSigterm();
-  EXPECT_EQ(pointerMap(), "1 2 3 ") << "the end gives the normal buttons back";
+  EXPECT_EQ(pointerMap(*session_), "1 2 3 ") << "the end gives the normal buttons back";
 }
 
 // The whole journey: two activities, each started with exactly the five framed
@@ -455,7 +393,7 @@ TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
 TEST_F(JourneyEndToEnd, ActivitiesGetTheFramedArgumentsAndTheMenuComesBack) {
   ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
   ASSERT_NO_FATAL_FAILURE(toMenu(Language::English, "zoë du toit", Hand::Right));
-  EXPECT_EQ(pointerMap(), "1 2 3 ");
+  EXPECT_EQ(pointerMap(*session_), "1 2 3 ");
 
   struct Step {
     int option;
@@ -487,7 +425,7 @@ TEST_F(JourneyEndToEnd, ReportFromTheLanguageScreenAndFromTheMenu) {
     click(button);
     const std::string window = waitForStandin("Verslag / Report");
     ASSERT_FALSE(window.empty()) << menuLog();
-    EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs));
+    EXPECT_TRUE(session_->waitFor([&] { return minimised(*session_, menuWindow()); }, kWindowMs));
     const auto start = waitForStart(starts + 1);
     ASSERT_TRUE(start);
     EXPECT_EQ(*start, expected);
@@ -517,10 +455,10 @@ TEST_F(JourneyEndToEnd, MissingActivityShowsTheErrorAndTheMenuStaysUsable) {
   std::string box;
   ASSERT_TRUE(session_->waitFor([&] { return !(box = windowNamed("^Error$")).empty(); }, kWindowMs))
       << "no error box; " << menuLog();
-  EXPECT_TRUE(normal(menuWindow()));
+  EXPECT_TRUE(normal(*session_, menuWindow()));
   keyTo(box, "Return");
   ASSERT_TRUE(session_->waitFor([&] { return !viewable(box); }, kWindowMs));
-  EXPECT_TRUE(normal(menuWindow()));
+  EXPECT_TRUE(normal(*session_, menuWindow()));
   reachScreen("m10a.jpg");
   EXPECT_TRUE(standinLog().empty());
 
@@ -591,9 +529,9 @@ class LeavingEndToEnd : public JourneyEndToEnd {
     const auto code = menu_->wait(kWindowMs);
     ASSERT_TRUE(code.has_value()) << "the program ends after the advertisement screen";
     EXPECT_EQ(*code, 0);
-    EXPECT_TRUE(session_->waitFor([&] { return session_->run("xrandr").find("current 1024 x 768") != std::string::npos; }, 2000));
-    EXPECT_TRUE(session_->waitFor([&] { return !session_->run("xdotool search --onlyvisible --class tint2 2>/dev/null").empty(); }, 2000));
-    EXPECT_EQ(pointerMap(), "1 2 3 ");
+    EXPECT_TRUE(session_->waitFor([&] { return currentMode(*session_) == "1024x768"; }, 2000));
+    EXPECT_TRUE(session_->waitFor([&] { return taskbarViewable(*session_); }, 2000));
+    EXPECT_EQ(pointerMap(*session_), "1 2 3 ");
   }
 };
 
@@ -622,12 +560,13 @@ TEST_F(LeavingEndToEnd, TheMutePictureStartsTheVolumeControlWithTheMenuOutOfTheW
   }
   ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
   click(kMute);
-  EXPECT_TRUE(session_->waitFor([&] { return minimised(menuWindow()); }, kWindowMs)) << windowState(menuWindow());
+  EXPECT_TRUE(session_->waitFor([&] { return minimised(*session_, menuWindow()); }, kWindowMs))
+      << windowState(*session_, menuWindow());
   ASSERT_TRUE(session_->waitFor([&] {
     session_->run("for w in $(xdotool search --onlyvisible --class pavucontrol 2>/dev/null); do "
                   "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done");
-    return normal(menuWindow());
-  }, 30000)) << windowState(menuWindow());
+    return normal(*session_, menuWindow());
+  }, 30000)) << windowState(*session_, menuWindow());
 }
 
 }  // namespace

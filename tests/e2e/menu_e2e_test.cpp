@@ -3,122 +3,78 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
-#include <regex>
 #include <string>
 
-#include "support/x_session.h"
+#include "support/desktop_state.h"
+#include "support/real_menu.h"
+#include "support/shell_text.h"
 
 namespace tov::test {
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBuildDir = std::getenv("TOVALEER_BUILD_DIR") ? std::getenv("TOVALEER_BUILD_DIR") : ".";
-
-class MenuEndToEnd : public ::testing::Test {
+class MenuEndToEnd : public DesktopSuite {
  protected:
-  static void SetUpTestSuite() {
-    session_ = XSession::start({.xorgDummy = true, .windowManager = true, .taskbar = true}, &whyNot_).release();
-  }
-  static void TearDownTestSuite() {
-    delete session_;
-    session_ = nullptr;
-  }
-
   void SetUp() override {
     TOV_SKIP_WITHOUT_X(session_, whyNot_);
-    folder_ = fs::temp_directory_path() / ("tovaleer-e2e-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::copy(fs::path(kBuildDir) / "suite", folder_, fs::copy_options::recursive);
-    ASSERT_EQ(currentMode(), "1024x768") << "the desktop starts at its own mode";
+    folder_ = folderForThisTest("tovaleer-e2e");
+    copyDemoFolder(folder_);
+    ASSERT_EQ(currentMode(*session_), "1024x768") << "the desktop starts at its own mode";
   }
 
   void TearDown() override {
     if (menu_) menu_->terminate(2000);
-    if (session_) {
-      // Whatever a test did, the next one starts from the desktop as it was.
-      session_->run("xrandr --output \"$(xrandr | awk '/ connected/ {print $1; exit}')\" --mode 1024x768_75; "
-                    "xmodmap -e 'pointer = default'");
-    }
+    // Whatever a test did, the next one starts from the desktop as it was.
+    if (session_) restoreDesktop(*session_);
     fs::remove_all(folder_);
   }
 
   void startMenu() {
     std::string why;
-    const std::string command = "cd '" + folder_.string() + "' && exec '" + kBuildDir + "/tovaleer'";
-    menu_ = session_->launch({"sh", "-c", command}, (folder_ / "menu.log").string(), &why);
+    menu_ = session_->launch({"sh", "-c", menuCommand(folder_)}, (folder_ / "menu.log").string(), &why);
     ASSERT_TRUE(menu_) << why;
   }
 
-  std::string currentMode() {
-    const std::string out = session_->run("xrandr");
-    std::smatch match;
-    static const std::regex kCurrent(R"(current (\d+) x (\d+))");
-    if (!std::regex_search(out, match, kCurrent)) return "none";
-    return match[1].str() + "x" + match[2].str();
-  }
-
-  bool taskbarViewable() {
-    const std::string id = session_->run("xdotool search --onlyvisible --class tint2 | head -n 1");
-    return !id.empty();
-  }
-
-  std::string pointerMap() {
-    const std::string out = session_->run("xmodmap -pp | awk '$1 ~ /^[123]$/ {printf \"%s \", $2}'");
-    return out;
-  }
-
-  // The root window matches a frame picture of the program folder nearly exactly.
+  // The root window matches a frame picture of the program folder nearly exactly. Only the
+  // frame's own middle counts: the mute picture and the buttons lie over the corners and the
+  // bottom edge.
   bool screenShows(const std::string& frame) {
-    const std::string shot = (folder_ / "shot.png").string();
-    session_->run("import -window root '" + shot + "'");
-    // Only the frame's own middle counts: the mute picture and the buttons lie over the
-    // corners and the bottom edge.
-    const std::string region = "[700x360+50+50]";
-    const std::string out = session_->run(
-        "compare -metric RMSE '" + shot + region + "' '" + (folder_ / "menu" / frame).string() + region +
-        "' null: 2>&1 | sed -E 's/.*\\((.*)\\)/\\1/'");
-    lastDifference_ = out;
-    const bool same = !out.empty() && std::atof(out.c_str()) < 0.04;
+    lastDifference_ = frameDifference(*session_, folder_, frame, "[700x360+50+50]");
+    const bool same = lastDifference_ < 0.04;
     // Kept for whoever reads a failure: what the screen showed last.
-    if (!same) session_->run("cp '" + shot + "' /tmp/tovaleer-e2e-last-shot.png");
+    if (!same) session_->run("cp " + shellQuoted((folder_ / "shot.png").string()) + " /tmp/tovaleer-e2e-last-shot.png");
     return same;
   }
 
   bool menuWindowExists() {
-    return !session_->run("xdotool search --name '^Tovaleer! Gr4-5 v4.2$' | head -n 1").empty();
+    return !session_->run("xdotool search --name '" + kMenuTitle + "' | head -n 1").empty();
   }
 
   void expectDesktopGivenBack() {
-    EXPECT_TRUE(session_->waitFor([&] { return currentMode() == "1024x768"; }, 2000)) << currentMode();
-    EXPECT_TRUE(session_->waitFor([&] { return taskbarViewable(); }, 2000));
-    EXPECT_EQ(pointerMap(), "1 2 3 ");
+    EXPECT_TRUE(session_->waitFor([&] { return currentMode(*session_) == "1024x768"; }, 2000))
+        << currentMode(*session_);
+    EXPECT_TRUE(session_->waitFor([&] { return taskbarViewable(*session_); }, 2000));
+    EXPECT_EQ(pointerMap(*session_), "1 2 3 ");
   }
 
-  static XSession* session_;
-  static std::string whyNot_;
-  std::string lastDifference_;
+  double lastDifference_ = 1.0;
   fs::path folder_;
   std::unique_ptr<ChildProcess> menu_;
 };
-
-XSession* MenuEndToEnd::session_ = nullptr;
-std::string MenuEndToEnd::whyNot_;
 
 TEST_F(MenuEndToEnd, ReachesTheLanguageScreenAndSigtermGivesTheDesktopBack) {
   session_->run("xmodmap -e 'pointer = 3 2 1'");
   startMenu();
   ASSERT_TRUE(session_->waitFor([&] { return menuWindowExists(); }, 10000));
-  EXPECT_TRUE(session_->waitFor([&] { return currentMode() == "800x600"; }, 5000));
+  EXPECT_TRUE(session_->waitFor([&] { return currentMode(*session_) == "800x600"; }, 5000));
   // tint2 maps itself again after a mode change; the menu hides it again at once.
-  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(); }, 2000));
+  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(*session_); }, 2000));
   EXPECT_TRUE(session_->waitFor([&] { return screenShows("m4.jpg"); }, 10000))
       << "language screen; difference " << lastDifference_ << "; log: " << readFile((folder_ / "menu.log").string());
-  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(); }, 2000)) << "the taskbar stays hidden";
+  EXPECT_TRUE(session_->waitFor([&] { return !taskbarViewable(*session_); }, 2000)) << "the taskbar stays hidden";
 
   ::kill(menu_->pid(), SIGTERM);
   const auto code = menu_->wait(5000);
@@ -136,7 +92,7 @@ TEST_F(MenuEndToEnd, MissingSecondFrameShowsTheMessageAndEnds) {
     box = session_->run("xdotool search --name '^Tovaleer Gr 45$' | head -n 1");
     return !box.empty();
   }, 10000));
-  EXPECT_EQ(currentMode(), "800x600");
+  EXPECT_EQ(currentMode(*session_), "800x600");
   box.erase(box.find_last_not_of("\n") + 1);
   // The box may take the focus a moment after it appears: answer until the program ends.
   std::optional<int> code;
@@ -151,9 +107,9 @@ TEST_F(MenuEndToEnd, MissingSecondFrameShowsTheMessageAndEnds) {
 TEST_F(MenuEndToEnd, ClosingTheWindowGivesTheDesktopBack) {
   startMenu();
   ASSERT_TRUE(session_->waitFor([&] { return menuWindowExists(); }, 10000));
-  ASSERT_TRUE(session_->waitFor([&] { return currentMode() == "800x600"; }, 5000));
+  ASSERT_TRUE(session_->waitFor([&] { return currentMode(*session_) == "800x600"; }, 5000));
   // The window manager's close (openbox binds Alt+F4 to it).
-  session_->run("xdotool search --name '^Tovaleer! Gr4-5 v4.2$' | head -n 1 | "
+  session_->run("xdotool search --name '" + kMenuTitle + "' | head -n 1 | "
                 "xargs -r -I{} xdotool windowactivate --sync {} key --clearmodifiers alt+F4");
   const auto code = menu_->wait(5000);
   ASSERT_TRUE(code.has_value());

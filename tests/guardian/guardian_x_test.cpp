@@ -9,17 +9,16 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "support/x_session.h"
+#include "support/desktop_state.h"
+#include "support/processes.h"
+#include "support/real_menu.h"
+#include "support/shell_text.h"
 
 namespace tov::test {
 namespace {
@@ -27,128 +26,40 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kBuildDir =
-    std::getenv("TOVALEER_BUILD_DIR") ? std::getenv("TOVALEER_BUILD_DIR") : ".";
 // The requirement: everything back within two seconds of the end.
 constexpr int kGiveBackMs = 2000;
 constexpr int kStartMs = 15000;
 const std::string kGuardianSays = "tovaleer-guardian:";
 
-// What /proc says of a process: its parent and its state; nothing once it has gone.
-struct ProcessStatus {
-  pid_t parent = 0;
-  char state = '?';
-  std::string name;
-};
-
-std::optional<ProcessStatus> statusOf(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text;
-  if (!std::getline(in, text)) return std::nullopt;
-  const std::size_t open = text.find('('), close = text.rfind(')');
-  if (open == std::string::npos || close == std::string::npos || close + 4 > text.size())
-    return std::nullopt;
-  ProcessStatus status;
-  status.name = text.substr(open + 1, close - open - 1);
-  status.state = text[close + 2];
-  status.parent = pid_t(std::atol(text.c_str() + close + 4));
-  return status;
-}
-
-// Ended: gone, or a zombie that nobody has reaped yet.
-bool processEnded(pid_t pid) {
-  const auto status = statusOf(pid);
-  return !status || status->state == 'Z';
-}
-
 // The guardian a program started: its child named after the guardian (the kernel keeps 15
 // characters of a name).
 pid_t guardianOf(pid_t parent) {
-  for (const auto& entry : fs::directory_iterator("/proc")) {
-    const pid_t pid = pid_t(std::atol(entry.path().filename().c_str()));
-    if (pid <= 0) continue;
-    const auto status = statusOf(pid);
-    if (status && status->parent == parent && status->name == "tovaleer-guardi" &&
-        status->state != 'Z')
-      return pid;
-  }
+  for (const ProcessStatus& child : childrenOf(parent))
+    if (child.name == "tovaleer-guardi" && child.state != 'Z') return child.pid;
   return 0;
 }
 
 pid_t sessionOf(pid_t pid) { return ::getsid(pid); }
 
-std::string trimmed(std::string text) {
-  text.erase(text.find_last_not_of(" \n") + 1);
-  return text;
-}
-
-std::string shellQuoted(const std::string& text) {
-  std::string shell = "'";
-  for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return shell + "'";
-}
-
-// Middles of the controls of the 800 x 600 window at 0, 0.
-struct Point {
-  int x, y;
-};
-constexpr Point kEnglish{464 + 241 / 2, 228 + 57 / 2};
-constexpr Point kLeftHand{537 + 43 / 2, 411 + 35 / 2};
-
-class GuardianOnADesktop : public ::testing::Test {
+class GuardianOnADesktop : public DesktopSuite {
  protected:
-  static void SetUpTestSuite() {
-    session_ = XSession::start({.xorgDummy = true, .windowManager = true, .taskbar = true},
-                               &whyNot_).release();
-  }
-  static void TearDownTestSuite() {
-    delete session_;
-    session_ = nullptr;
-  }
-
   void SetUp() override {
     TOV_SKIP_WITHOUT_X(session_, whyNot_);
-    folder_ = fs::temp_directory_path() /
-              ("tovaleer-guardian-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = folderForThisTest("tovaleer-guardian");
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     logPath_ = (folder_ / "program.log").string();
-    ASSERT_EQ(currentMode(), "1024x768") << "the desktop starts at its own mode";
-    ASSERT_TRUE(taskbarViewable());
-    ASSERT_EQ(pointerMap(), "1 2 3 ");
+    ASSERT_EQ(currentMode(*session_), "1024x768") << "the desktop starts at its own mode";
+    ASSERT_TRUE(taskbarViewable(*session_));
+    ASSERT_EQ(pointerMap(*session_), "1 2 3 ");
   }
 
   void TearDown() override {
     if (program_) program_->terminate(2000);
     if (guardian_ > 0 && !processEnded(guardian_)) ::kill(guardian_, SIGKILL);
-    if (session_) {
-      // Whatever a test did, the next one starts from the desktop as it was.
-      session_->run(
-          "xrandr --output \"$(xrandr | awk '/ connected/ {print $1; exit}')\" --mode 1024x768_75; "
-          "xmodmap -e 'pointer = default'; "
-          "for w in $(xdotool search --classname '^tint2$' 2>/dev/null); do xdotool windowmap $w; done");
-      session_->waitFor([&] { return taskbarViewable(); }, 5000);
-    }
+    // Whatever a test did, the next one starts from the desktop as it was.
+    if (session_) restoreDesktop(*session_);
     fs::remove_all(folder_);
-  }
-
-  // ---- what the desktop is like, read from outside ----
-
-  std::string currentMode() {
-    const std::string out = session_->run("xrandr");
-    std::smatch match;
-    static const std::regex kCurrent(R"(current (\d+) x (\d+))");
-    if (!std::regex_search(out, match, kCurrent)) return "none";
-    return match[1].str() + "x" + match[2].str();
-  }
-
-  bool taskbarViewable() {
-    return !session_->run("xdotool search --onlyvisible --classname '^tint2$' 2>/dev/null | head -n 1").empty();
-  }
-
-  std::string pointerMap() {
-    return session_->run("xmodmap -pp | awk '$1 ~ /^[123]$/ {printf \"%s \", $2}'");
   }
 
   std::string log() { return readFile(logPath_); }
@@ -166,45 +77,28 @@ class GuardianOnADesktop : public ::testing::Test {
   }
 
   void startMenu() {
-    fs::remove_all(folder_);
-    fs::copy(fs::path(kBuildDir) / "suite", folder_, fs::copy_options::recursive);
+    copyDemoFolder(folder_);
     std::string why;
-    const std::string command =
-        "cd " + shellQuoted(folder_.string()) + " && exec " + shellQuoted(kBuildDir + "/tovaleer");
-    program_ = session_->launch({"sh", "-c", command}, logPath_, &why);
+    program_ = session_->launch({"sh", "-c", menuCommand(folder_)}, logPath_, &why);
     ASSERT_TRUE(program_) << why;
     ASSERT_TRUE(session_->waitFor([&] { return !menuWindow().empty(); }, kStartMs)) << log();
   }
 
-  void click(Point at) {
-    session_->run("xdotool mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y) +
-                  " click 1");
-  }
-
-  // Root-mean-square difference, 0 to 1, between a region of the screen and of a frame of
-  // the program folder.
-  double difference(const std::string& frame, const std::string& region) {
-    const std::string shot = (folder_ / "shot.png").string();
-    session_->run("import -window root " + shellQuoted(shot));
-    const std::string out = session_->run(
-        "compare -metric RMSE " + shellQuoted(shot + region) + " " +
-        shellQuoted((folder_ / "menu" / frame).string() + region) +
-        " null: 2>&1 | sed -E 's/.*\\((.*)\\)/\\1/'");
-    return out.empty() ? 1.0 : std::atof(out.c_str());
-  }
-
   // The frame's middle only: the mute picture and the buttons lie over its edges.
-  bool languageScreenShown() { return difference("m4.jpg", "[700x360+50+50]") < 0.04; }
+  bool languageScreenShown() {
+    return frameDifference(*session_, folder_, "m4.jpg", "[700x360+50+50]") < 0.04;
+  }
 
   std::string menuWindow() {
-    return trimmed(session_->run("xdotool search --name '^Tovaleer! Gr4-5 v4.2$' 2>/dev/null | head -n 1"));
+    return trimmed(
+        session_->run("xdotool search --name " + shellQuoted(kMenuTitle) + " 2>/dev/null | head -n 1"));
   }
 
   // The desktop as the program takes it over: small, no taskbar; the guardian started.
   void expectDesktopTakenOver(const std::string& pointer, const std::string& mode = "800x600") {
-    ASSERT_TRUE(session_->waitFor([&] { return currentMode() == mode; }, kStartMs)) << log();
-    ASSERT_TRUE(session_->waitFor([&] { return !taskbarViewable(); }, kStartMs)) << log();
-    ASSERT_TRUE(session_->waitFor([&] { return pointerMap() == pointer; }, kStartMs)) << log();
+    ASSERT_TRUE(session_->waitFor([&] { return currentMode(*session_) == mode; }, kStartMs)) << log();
+    ASSERT_TRUE(session_->waitFor([&] { return !taskbarViewable(*session_); }, kStartMs)) << log();
+    ASSERT_TRUE(session_->waitFor([&] { return pointerMap(*session_) == pointer; }, kStartMs)) << log();
     guardian_ = guardianOf(program_->pid());
     ASSERT_GT(guardian_, 0) << "no guardian runs beside the program; " << log();
     EXPECT_NE(sessionOf(guardian_), sessionOf(program_->pid()))
@@ -226,13 +120,26 @@ class GuardianOnADesktop : public ::testing::Test {
       return int(std::max<long long>(
           0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
     };
-    EXPECT_TRUE(session_->waitFor([&] { return currentMode() == "1024x768"; }, leftMs())) << currentMode();
-    EXPECT_TRUE(session_->waitFor([&] { return taskbarViewable(); }, leftMs()));
-    EXPECT_TRUE(session_->waitFor([&] { return pointerMap() == "1 2 3 "; }, leftMs())) << pointerMap();
+    EXPECT_TRUE(session_->waitFor([&] { return currentMode(*session_) == "1024x768"; }, leftMs()))
+        << currentMode(*session_);
+    EXPECT_TRUE(session_->waitFor([&] { return taskbarViewable(*session_); }, leftMs()));
+    EXPECT_TRUE(session_->waitFor([&] { return pointerMap(*session_) == "1 2 3 "; }, leftMs()))
+        << pointerMap(*session_);
     const int tookMs = int(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - end).count());
     EXPECT_TRUE(session_->waitFor([&] { return processEnded(guardian_); }, leftMs()))
         << "the guardian is left running";
     return tookMs;
+  }
+
+  // SIGTERM: the program gives the desktop back itself, and the guardian has nothing to say.
+  void endCleanlyAndExpectTheGuardianUnused() {
+    const auto end = Clock::now();
+    ::kill(program_->pid(), SIGTERM);
+    const auto code = program_->wait(5000);
+    ASSERT_TRUE(code.has_value());
+    EXPECT_EQ(*code, 0);
+    expectDesktopGivenBack(end);
+    EXPECT_EQ(log().find(kGuardianSays), std::string::npos) << log();
   }
 
   // Kills the program with signal, the way a crash would end it, and checks what follows.
@@ -249,16 +156,11 @@ class GuardianOnADesktop : public ::testing::Test {
       if (line.starts_with(kGuardianSays)) std::cout << "[ guardian ] " << line << "\n";
   }
 
-  static XSession* session_;
-  static std::string whyNot_;
   fs::path folder_;
   std::string logPath_;
   std::unique_ptr<ChildProcess> program_;
   pid_t guardian_ = 0;
 };
-
-XSession* GuardianOnADesktop::session_ = nullptr;
-std::string GuardianOnADesktop::whyNot_;
 
 const std::string kProbe = kBuildDir + "/guardian_probe";
 
@@ -301,13 +203,7 @@ TEST_F(GuardianOnADesktop, HiddenDockComesBackWithoutADisplayChange) {
 TEST_F(GuardianOnADesktop, CleanEndLeavesTheGuardianNothingAndItEnds) {
   startProbe(kProbe);
   expectDesktopTakenOver("3 2 1 ");
-  const auto end = Clock::now();
-  ::kill(program_->pid(), SIGTERM);
-  const auto code = program_->wait(5000);
-  ASSERT_TRUE(code.has_value());
-  EXPECT_EQ(*code, 0);
-  expectDesktopGivenBack(end);
-  EXPECT_EQ(log().find(kGuardianSays), std::string::npos) << log();
+  endCleanlyAndExpectTheGuardianUnused();
 }
 
 // A guardian that cannot be started costs the safety net, not the program.
@@ -315,7 +211,8 @@ TEST_F(GuardianOnADesktop, WithoutAGuardianTheProgramGoesOnAndSaysSo) {
   const fs::path alone = folder_ / "guardian_probe";
   fs::copy_file(kProbe, alone);
   startProbe(alone.string());
-  ASSERT_TRUE(session_->waitFor([&] { return currentMode() == "800x600" && pointerMap() == "3 2 1 "; }, kStartMs));
+  ASSERT_TRUE(session_->waitFor(
+      [&] { return currentMode(*session_) == "800x600" && pointerMap(*session_) == "3 2 1 "; }, kStartMs));
   EXPECT_EQ(guardianOf(program_->pid()), 0);
   EXPECT_NE(log().find("Cannot start the desktop guardian " + (folder_ / "tovaleer-guardian").string()),
             std::string::npos)
@@ -347,19 +244,20 @@ TEST_F(GuardianOnADesktop, MenuKilledAfterTheLeftHandSwapGetsTheButtonsBack) {
   expectDesktopTakenOver("1 2 3 ");
   ASSERT_TRUE(session_->waitFor([&] { return languageScreenShown(); }, kStartMs))
       << "the language screen did not come; " << log();
-  click(kEnglish);
+  clickAt(*session_, kEnglish);
   // The name field and the hand buttons come a moment after the language screen has gone.
-  ASSERT_TRUE(session_->waitFor([&] { return difference("m7e.jpg", "[43x35+537+411]") > 0.05; }, kStartMs))
+  ASSERT_TRUE(session_->waitFor(
+      [&] { return frameDifference(*session_, folder_, "m7e.jpg", "[43x35+537+411]") > 0.05; }, kStartMs))
       << "the hand buttons did not appear; " << log();
   session_->run("xdotool type --delay 40 ann");
-  click(kLeftHand);
+  clickAt(*session_, kLeftHand);
   std::string box;
   ASSERT_TRUE(session_->waitFor([&] {
     box = trimmed(session_->run("xdotool search --name '^Confirm$' 2>/dev/null | head -n 1"));
     return !box.empty();
   }, kStartMs)) << "the left hand's question did not come; " << log();
   session_->run("xdotool windowactivate --sync " + box + " key --clearmodifiers alt+y");
-  ASSERT_TRUE(session_->waitFor([&] { return pointerMap() == "3 2 1 "; }, kStartMs))
+  ASSERT_TRUE(session_->waitFor([&] { return pointerMap(*session_) == "3 2 1 "; }, kStartMs))
       << "Yes exchanges the buttons; " << log();
   killAndExpectGivenBack(SIGKILL, true, "tovaleer after the left-hand swap");
 }
@@ -367,13 +265,7 @@ TEST_F(GuardianOnADesktop, MenuKilledAfterTheLeftHandSwapGetsTheButtonsBack) {
 TEST_F(GuardianOnADesktop, MenuEndedBySigtermLeavesTheGuardianNothing) {
   startMenu();
   expectDesktopTakenOver("1 2 3 ");
-  const auto end = Clock::now();
-  ::kill(program_->pid(), SIGTERM);
-  const auto code = program_->wait(5000);
-  ASSERT_TRUE(code.has_value());
-  EXPECT_EQ(*code, 0);
-  expectDesktopGivenBack(end);
-  EXPECT_EQ(log().find(kGuardianSays), std::string::npos) << log();
+  endCleanlyAndExpectTheGuardianUnused();
 }
 
 // ---- the guardian alone ----

@@ -5,13 +5,13 @@
 #include <signal.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
 
-#include "support/x_session.h"
+#include "support/desktop_state.h"
+#include "support/real_menu.h"
+#include "support/shell_text.h"
 
 // Last: Xlib's macros (None, Bool) would break the headers above.
 #include <X11/Xlib.h>
@@ -23,26 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-const std::string kBuildDir = std::getenv("TOVALEER_BUILD_DIR") ? std::getenv("TOVALEER_BUILD_DIR") : ".";
-const std::string kMenuTitle = "^Tovaleer! Gr4-5 v4.2$";
 constexpr int kWindowMs = 10000;
-
-struct Point {
-  int x, y;
-};
-constexpr Point kEnglish{464 + 241 / 2, 228 + 57 / 2};
-constexpr Point kLeftHand{537 + 43 / 2, 411 + 35 / 2};
-
-std::string trimmed(std::string text) {
-  text.erase(text.find_last_not_of(" \n") + 1);
-  return text;
-}
-
-std::string shellQuoted(const std::string& text) {
-  std::string shell = "'";
-  for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return shell + "'";
-}
 
 // A client of the test's own on the same server: it tries the grab another program would
 // try, and has a window that shows which keys reach it.
@@ -100,35 +81,24 @@ class OtherProgram {
   unsigned long window_ = 0;
 };
 
-class SingleCopyEndToEnd : public ::testing::Test {
+class SingleCopyEndToEnd : public DesktopSuite {
  protected:
-  static void SetUpTestSuite() {
-    session_ = XSession::start({.xorgDummy = true, .windowManager = true, .taskbar = true}, &whyNot_).release();
-  }
-  static void TearDownTestSuite() {
-    delete session_;
-    session_ = nullptr;
-  }
-
   void SetUp() override {
     TOV_SKIP_WITHOUT_X(session_, whyNot_);
-    folder_ = fs::temp_directory_path() / ("tovaleer-instance-" + std::to_string(::getpid()) + "-" +
-                                          ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(folder_);
-    fs::copy(fs::path(kBuildDir) / "suite", folder_, fs::copy_options::recursive);
+    folder_ = folderForThisTest("tovaleer-instance");
+    copyDemoFolder(folder_);
   }
 
   void TearDown() override {
     if (second_) second_->terminate(2000);
     if (first_) first_->terminate(2000);
-    if (session_) session_->run("xmodmap -e 'pointer = default'");
+    if (session_) restoreDesktop(*session_);
     fs::remove_all(folder_);
   }
 
   std::unique_ptr<ChildProcess> startCopy(const std::string& log) {
     std::string why;
-    const std::string command = "cd " + shellQuoted(folder_.string()) + " && exec " + shellQuoted(kBuildDir + "/tovaleer");
-    auto copy = session_->launch({"sh", "-c", command}, (folder_ / log).string(), &why);
+    auto copy = session_->launch({"sh", "-c", menuCommand(folder_)}, (folder_ / log).string(), &why);
     EXPECT_TRUE(copy) << why;
     return copy;
   }
@@ -139,42 +109,8 @@ class SingleCopyEndToEnd : public ::testing::Test {
 
   std::string activeWindow() { return trimmed(session_->run("xdotool getactivewindow 2>/dev/null")); }
 
-  std::string windowState(const std::string& window) {
-    return session_->run("xprop -id " + window + " _NET_WM_STATE WM_STATE 2>/dev/null");
-  }
-  bool minimised(const std::string& window) {
-    const std::string state = windowState(window);
-    return state.find("_NET_WM_STATE_HIDDEN") != std::string::npos || state.find("Iconic") != std::string::npos;
-  }
-  bool normal(const std::string& window) {
-    const std::string state = windowState(window);
-    return state.find("window state: Normal") != std::string::npos &&
-           state.find("_NET_WM_STATE_HIDDEN") == std::string::npos;
-  }
-
-  std::string pointerMap() { return session_->run("xmodmap -pp | awk '$1 ~ /^[123]$/ {printf \"%s \", $2}'"); }
-  std::string currentMode() {
-    const std::string out = session_->run("xrandr");
-    const std::size_t at = out.find("current ");
-    int width = 0, height = 0;
-    if (at == std::string::npos || std::sscanf(out.c_str() + at, "current %d x %d", &width, &height) != 2) return "none";
-    return std::to_string(width) + "x" + std::to_string(height);
-  }
-  bool taskbarViewable() { return !session_->run("xdotool search --onlyvisible --class tint2 | head -n 1").empty(); }
-
-  // Root-mean-square difference, 0 to 1, between a region of the screen and of a frame.
   double difference(const std::string& frame, const std::string& region) {
-    const std::string shot = (folder_ / "shot.png").string();
-    session_->run("import -window root " + shellQuoted(shot));
-    const std::string out = session_->run("compare -metric RMSE " + shellQuoted(shot + region) + " " +
-                                          shellQuoted((folder_ / "menu" / frame).string() + region) +
-                                          " null: 2>&1 | sed -E 's/.*\\((.*)\\)/\\1/'");
-    return out.empty() ? 1.0 : std::atof(out.c_str());
-  }
-
-  void click(Point at, int button) {
-    session_->run("xdotool mousemove --sync " + std::to_string(at.x) + " " + std::to_string(at.y) + " click " +
-                  std::to_string(button));
+    return frameDifference(*session_, folder_, frame, region);
   }
 
   // The first copy, its window found, at the language screen.
@@ -191,7 +127,7 @@ class SingleCopyEndToEnd : public ::testing::Test {
   // The pupil chooses English and the left hand and says yes: the first copy exchanges the
   // mouse buttons for the whole desktop.
   void chooseLeftHand() {
-    click(kEnglish, 1);
+    clickAt(*session_, kEnglish);
     ASSERT_TRUE(session_->waitFor([&] { return difference("m7e.jpg", "[700x360+50+50]") < 0.04; }, kWindowMs))
         << "no name screen";
     // The hand buttons come half a second after frame 7; a button that differs from the
@@ -199,14 +135,14 @@ class SingleCopyEndToEnd : public ::testing::Test {
     ASSERT_TRUE(session_->waitFor([&] { return difference("m7e.jpg", "[43x35+537+411]") > 0.05; }, kWindowMs))
         << "the hand buttons did not appear";
     session_->run("xdotool type --delay 40 'LEFTY'");
-    click(kLeftHand, 1);
+    clickAt(*session_, kLeftHand);
     std::string box;
     ASSERT_TRUE(session_->waitFor([&] {
       box = trimmed(session_->run("xdotool search --onlyvisible --name '^Confirm$' 2>/dev/null | head -n 1"));
       return !box.empty();
     }, kWindowMs)) << "no question";
     session_->run("xdotool windowactivate --sync " + box + " key --clearmodifiers alt+y");
-    const bool swapped = session_->waitFor([&] { return pointerMap() == "3 2 1 "; }, kWindowMs);
+    const bool swapped = session_->waitFor([&] { return pointerMap(*session_) == "3 2 1 "; }, kWindowMs);
     if (!swapped) session_->run("import -window root /tmp/tovaleer-instance-last-shot.png");
     ASSERT_TRUE(swapped)
         << "the buttons were not exchanged; the screen is in /tmp/tovaleer-instance-last-shot.png";
@@ -225,22 +161,17 @@ class SingleCopyEndToEnd : public ::testing::Test {
   }
 
   void expectFirstCopysDesktop(const std::string& menu) {
-    EXPECT_EQ(pointerMap(), "3 2 1 ") << "the second copy put the buttons back";
-    EXPECT_EQ(currentMode(), "800x600");
-    EXPECT_FALSE(taskbarViewable());
+    EXPECT_EQ(pointerMap(*session_), "3 2 1 ") << "the second copy put the buttons back";
+    EXPECT_EQ(currentMode(*session_), "800x600");
+    EXPECT_FALSE(taskbarViewable(*session_));
     EXPECT_EQ(windowsNamed(kMenuTitle), menu) << "one menu window, the first copy's";
     EXPECT_TRUE(first_->running());
   }
 
-  static XSession* session_;
-  static std::string whyNot_;
   fs::path folder_;
   std::unique_ptr<ChildProcess> first_;
   std::unique_ptr<ChildProcess> second_;
 };
-
-XSession* SingleCopyEndToEnd::session_ = nullptr;
-std::string SingleCopyEndToEnd::whyNot_;
 
 TEST_F(SingleCopyEndToEnd, SecondStartRestoresAndRaisesTheFirstAndLeavesItsDesktop) {
   const std::string menu = startFirstCopy();
@@ -249,14 +180,14 @@ TEST_F(SingleCopyEndToEnd, SecondStartRestoresAndRaisesTheFirstAndLeavesItsDeskt
 
   // Minimised, as while an activity runs.
   session_->run("xdotool windowminimize --sync " + menu);
-  ASSERT_TRUE(session_->waitFor([&] { return minimised(menu); }, kWindowMs));
+  ASSERT_TRUE(session_->waitFor([&] { return minimised(*session_, menu); }, kWindowMs));
   int elapsedMs = 0;
   const auto code = secondStart(&elapsedMs);
   ASSERT_TRUE(code.has_value()) << "the second copy still runs after two seconds";
   EXPECT_EQ(*code, 0);
   EXPECT_LT(elapsedMs, 2000);
-  EXPECT_TRUE(session_->waitFor([&] { return normal(menu) && activeWindow() == menu; }, kWindowMs))
-      << "the first copy was not restored: " << windowState(menu);
+  EXPECT_TRUE(session_->waitFor([&] { return normal(*session_, menu) && activeWindow() == menu; }, kWindowMs))
+      << "the first copy was not restored: " << windowState(*session_, menu);
   expectFirstCopysDesktop(menu);
 
   // Behind another program's window.
@@ -273,7 +204,7 @@ TEST_F(SingleCopyEndToEnd, SecondStartRestoresAndRaisesTheFirstAndLeavesItsDeskt
 
   ::kill(first_->pid(), SIGTERM);
   ASSERT_TRUE(first_->wait(5000).has_value());
-  EXPECT_EQ(pointerMap(), "1 2 3 ") << "the first copy's own end gives the normal buttons back";
+  EXPECT_EQ(pointerMap(*session_), "1 2 3 ") << "the first copy's own end gives the normal buttons back";
 }
 
 TEST_F(SingleCopyEndToEnd, CtrlAltZBelongsToTheMenuWhileItRunsAndToOthersAfter) {

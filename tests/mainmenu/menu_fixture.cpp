@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QPainter>
+#include <algorithm>
 #include <fstream>
 
 #include "imaging/graphic.h"
@@ -21,9 +22,11 @@ void MenuTest::SetUp() {
   // A display already at the menu's size: no switch and no message, unless a test says so.
   platform.display.caps = DeviceCaps{60, 800, 600, 32};
   previousDirectory_ = std::filesystem::current_path();
-  folder = std::filesystem::temp_directory_path() /
-           ("tovaleer-menu-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  // A parameterised test's name holds a slash; as a folder name it would leave its parent
+  // folder behind in the temporary folder after every run.
+  std::string testName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(testName.begin(), testName.end(), '/', '-');
+  folder = std::filesystem::temp_directory_path() / ("tovaleer-menu-" + std::to_string(::getpid()) + "-" + testName);
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder / "menu");
   std::filesystem::current_path(folder);

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
+#include "support/processes.h"
 #include "ui/application.h"
 
 namespace tov::test {
@@ -86,20 +86,9 @@ bool serveEventsUntil(const std::function<bool()>& done, int timeoutMs) {
 void serveEvents(int ms) { Application::waitDispatching(Application::tickCount(), ms); }
 
 std::vector<std::string> zombieChildren() {
-  const std::string self = std::to_string(::getpid());
   std::vector<std::string> zombies;
-  for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
-    const std::string stat = readText(entry.path().string() + "/stat");
-    // "pid (name) state ppid ...": the name may hold spaces and parentheses.
-    const std::size_t nameEnd = stat.rfind(')');
-    if (nameEnd == std::string::npos) continue;
-    std::istringstream fields(stat.substr(nameEnd + 1));
-    std::string state, parent;
-    fields >> state >> parent;
-    if (parent == self && state == "Z") zombies.push_back(stat.substr(0, nameEnd + 1));
-  }
+  for (const ProcessStatus& child : childrenOf(::getpid()))
+    if (child.state == 'Z') zombies.push_back(std::to_string(child.pid) + " (" + child.name + ")");
   return zombies;
 }
 

@@ -1,0 +1,42 @@
+#include "support/processes.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace tov::test {
+
+std::optional<ProcessStatus> processStatus(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text;
+  if (!std::getline(in, text)) return std::nullopt;
+  // "pid (name) state ppid ...": the name may hold spaces and parentheses, so it ends at the
+  // last closing one.
+  const std::size_t open = text.find('('), close = text.rfind(')');
+  if (open == std::string::npos || close == std::string::npos || close + 4 > text.size())
+    return std::nullopt;
+  ProcessStatus status;
+  status.pid = pid;
+  status.name = text.substr(open + 1, close - open - 1);
+  status.state = text[close + 2];
+  status.parent = pid_t(std::atol(text.c_str() + close + 4));
+  return status;
+}
+
+std::vector<ProcessStatus> childrenOf(pid_t parent) {
+  std::vector<ProcessStatus> children;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
+    const auto status = processStatus(pid_t(std::atol(name.c_str())));
+    if (status && status->parent == parent) children.push_back(*status);
+  }
+  return children;
+}
+
+bool processEnded(pid_t pid) {
+  const auto status = processStatus(pid);
+  return !status || status->state == 'Z';
+}
+
+}  // namespace tov::test

@@ -1,0 +1,21 @@
+#pragma once
+// Text to and from the shell commands that the X tests run.
+
+#include <string>
+
+namespace tov::test {
+
+// Without the spaces and line ends that commands print after their answer.
+inline std::string trimmed(std::string text) {
+  text.erase(text.find_last_not_of(" \n") + 1);
+  return text;
+}
+
+// One word to sh, whatever it holds.
+inline std::string shellQuoted(const std::string& text) {
+  std::string shell = "'";
+  for (const char c : text) shell += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return shell + "'";
+}
+
+}  // namespace tov::test
