@@ -29,14 +29,6 @@ std::size_t checkedPixelBytes(int width, int height, PixelFormat format) {
 
 Rect boundsOf(const Bitmap& bitmap) { return {0, 0, bitmap.width(), bitmap.height()}; }
 
-Rect intersect(const Rect& a, const Rect& b) {
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 bool isEmpty(const Rect& r) { return r.right <= r.left || r.bottom <= r.top; }
 
 // Rows of `count` pixels. Every converter leaves a 32-bit target opaque: the back buffers
@@ -114,6 +106,14 @@ StretchRow stretchRowFor(PixelFormat from, PixelFormat to) {
 }
 
 }  // namespace
+
+Rect intersect(const Rect& a, const Rect& b) {
+  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (r.right < r.left) r.right = r.left;
+  if (r.bottom < r.top) r.bottom = r.top;
+  return r;
+}
 
 void Bitmap::setSize(int width, int height, PixelFormat format) {
   if (width == width_ && height == height_ && format == format_) return;

@@ -28,6 +28,10 @@ struct Rect {
   bool operator==(const Rect&) const = default;
 };
 
+// The part two rectangles share; where they miss each other, an empty rectangle (never one of
+// negative size, which a loop over its rows would run away on).
+Rect intersect(const Rect& a, const Rect& b);
+
 // An allocator whose resize() leaves new bytes as they come: a decoder that writes every
 // pixel of a frame need not pay for clearing it first.
 template <typename T>

@@ -98,14 +98,6 @@ inline void putBlended(std::uint8_t* to, const Bgra& p) {
   if constexpr (kTargetBytes == 4) to[3] = 0xFF;
 }
 
-Rect intersect(const Rect& a, const Rect& b) {
-  Rect r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  if (r.right < r.left) r.right = r.left;
-  if (r.bottom < r.top) r.bottom = r.top;
-  return r;
-}
-
 // Nearest neighbour, as the canvas stretches: target pixel i samples the source at its centre.
 int nearestSource(long long i, long long targetLength, long long sourceLength) {
   return int(((2 * i + 1) * sourceLength) / (2 * targetLength));
