@@ -1,4 +1,5 @@
 #include "advert/advertform.h"
+#include "platform/file_names.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -96,12 +97,12 @@ void Tadvertform::setUpCloseTimer() {
 
 void Tadvertform::LoadAdvertPictures() {
   const std::string letter = language_ == kLanguageAfrikaans ? "A" : "E";
-  const std::string advertFile = programFolder_ + "add_" + letter + ".jpg";
+  const std::string advertFile = resolveFileName(programFolder_ + "add_" + letter + ".jpg");
   if (!fileExists(advertFile)) {
     closetimer.setEnabled(true);
     return;
   }
-  const std::string backgroundFile = programFolder_ + "addback_" + letter + ".jpg";
+  const std::string backgroundFile = resolveFileName(programFolder_ + "addback_" + letter + ".jpg");
   if (fileExists(backgroundFile)) {
     bground.loadPicture(backgroundFile);
     exitbut.setHint(letter == "A" ? "Gaan uit" : "Exit");

@@ -7,9 +7,6 @@
 #include <chrono>
 #include <utility>
 
-#include "platform/errors.h"
-#include "ui/application.h"
-
 namespace tov {
 
 namespace {

@@ -36,7 +36,8 @@ class TThreadedTimer : public QObject {
   void setThreadPriority(TThreadPriority value);
 
   // Runs on the user-interface thread at each tick while the timer is enabled. What it throws
-  // goes to the application's error report, and the timer goes on ticking.
+  // is not reported: it ends the worker, and no tick comes again. A handler whose timer must
+  // keep ticking catches (and reports) its own errors.
   std::function<void(TThreadedTimer* sender)> OnTimer;
 
  private:

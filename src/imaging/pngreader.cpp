@@ -407,7 +407,9 @@ PngTransparency TPngPicture::transparencyMode() const {
   switch (header->colorType()) {
     case 0:
     case 2:
-      return trns ? PngTransparency::bit : PngTransparency::none;
+      // The decoder keeps a mask only for a tRNS read before the image data and long enough
+      // for the colour; any other draws opaque, so the picture must not claim transparency.
+      return header->image().transparencyMask.empty() ? PngTransparency::none : PngTransparency::bit;
     case 3:
       if (!trns) return PngTransparency::none;
       return trns->bitTransparency() ? PngTransparency::bit : PngTransparency::partial;

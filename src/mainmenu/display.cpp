@@ -1,6 +1,7 @@
 // Switching the display to the menu's 800 x 600 and giving the earlier mode back.
 #include "mainmenu/files.h"
 #include "mainmenu/mainform.h"
+#include "platform/file_names.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -8,7 +9,7 @@ namespace tov {
 bool TForm1::DisplaySwitchAllowed() {
   // At creation programFolder is still empty, so the bare name resolves in the working
   // directory: the folder that activation then takes as the program folder.
-  const std::string fileName = programFolder + "displaysettings.txt";
+  const std::string fileName = resolveFileName(programFolder + "displaysettings.txt");
   if (!fileExists(fileName)) return true;
   return readFirstLine(fileName).find("SET=YES") != std::string::npos;
 }

@@ -4,6 +4,7 @@
 
 #include "mainmenu/files.h"
 #include "mainmenu/mainform.h"
+#include "platform/file_names.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -18,9 +19,9 @@ constexpr std::int64_t kNameScreenPauseMs = 500;
 }  // namespace
 
 void TForm1::ShowFrame(int number, int variant) {
-  const std::string fileName = frameFileName(menuFolder, number, variant);
+  const std::string fileName = resolveFileName(frameFileName(menuFolder, number, variant));
   if (fileExists(fileName)) {
-    bground.loadPicture(fileName);
+    loadFrame(fileName);
   } else {
     Application::messageDlg(kMissingFrameMessage, MsgDlgType::mtCustom, mbOK);
     // The program ends once the current event has been handled; the steps below still run.
@@ -59,6 +60,18 @@ void TForm1::ShowFrame(int number, int variant) {
       HideAllControls();
       if (number != 1 && number != 13) PlayFxSound("blaai.wav");
       break;
+  }
+}
+
+void TForm1::loadFrame(const std::string& fileName) {
+  try {
+    bground.loadPicture(fileName);
+  } catch (const std::exception& error) {
+    // Reported with its file, so that whoever looks after the suite knows what to replace;
+    // the screen's controls still come, over the last picture shown, so that the pupil can
+    // always go on and leave.
+    Application::handleException(
+        Exception(formatError(ErrorCode::FramePictureUnreadable, fileName) + "\n" + error.what()));
   }
 }
 

@@ -1,5 +1,7 @@
 // Starting the activities and the report program, and coming back when they end.
 #include "mainmenu/mainform.h"
+#include "platform/file_names.h"
+#include "ui/application.h"
 
 namespace tov {
 
@@ -36,7 +38,8 @@ void TForm1::wireLaunchEvents() {
 void TForm1::LaunchActivity(const std::string& relativePath) {
   if (activityRunning) return;
   activityRunning = true;
-  startProgram(programFolder + relativePath, activityParameters(programFolder, pupilName));
+  const std::string program = resolveFileName(programFolder + relativePath);
+  startProgram(program, activityParameters(programFolder, pupilName));
 }
 
 void TForm1::startProgram(const std::string& command, const std::string& parameters) {
@@ -68,7 +71,9 @@ void TForm1::backFromProgram() {
   optionLocked = false;
   if (musicPending) {
     musicPending = false;
-    PlayNextMusic();
+    // A piece that cannot be opened is reported here, so that the reaction's caller still
+    // runs to its end: a failed launch must come back to the menu screen with its controls.
+    Application::guarded([this] { PlayNextMusic(); });
   }
 }
 
@@ -84,7 +89,8 @@ void TForm1::reportbut2Click() {
 
 void TForm1::startReport() {
   PlayFxSound("report.wav");
-  startProgram(programFolder + "report/report.exe", reportParameters(programFolder, pupilName, language));
+  const std::string program = resolveFileName(programFolder + "report/report.exe");
+  startProgram(program, reportParameters(programFolder, pupilName, language));
 }
 
 }  // namespace tov

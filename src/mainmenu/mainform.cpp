@@ -7,6 +7,7 @@
 
 #include "mainmenu/assets.h"
 #include "mainmenu/files.h"
+#include "platform/file_names.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -236,12 +237,12 @@ void TForm1::closetimerTimer() {
 
 void TForm1::SetMouseButtonsSwapped(bool swapped) { platform_.pointer->setButtonsSwapped(swapped); }
 
-void TForm1::PlayFxSound(const std::string& file) {
-  if (fileExists(fxSoundsFolder + file)) playWaveFile(fxSoundsFolder + file);
-}
+void TForm1::PlayFxSound(const std::string& file) { playIfExists(resolveFileName(fxSoundsFolder + file)); }
 
-void TForm1::PlayLanguageSound(const std::string& file) {
-  if (fileExists(languageSoundsFolder + file)) playWaveFile(languageSoundsFolder + file);
+void TForm1::PlayLanguageSound(const std::string& file) { playIfExists(resolveFileName(languageSoundsFolder + file)); }
+
+void TForm1::playIfExists(const std::string& path) {
+  if (fileExists(path)) playWaveFile(path);
 }
 
 void TForm1::playWaveFile(const std::string& path) {

@@ -232,6 +232,9 @@ class TForm1 : public TForm {
 
  private:
   void layOutControls();
+  void playIfExists(const std::string& path);
+  // Loads a frame that exists; one that cannot be decoded is reported and leaves the last.
+  void loadFrame(const std::string& fileName);
   void loadStoredPictures();
   void wireEvents();
   void wireScreenEvents();

@@ -6,6 +6,7 @@
 
 #include "mainmenu/files.h"
 #include "mainmenu/mainform.h"
+#include "platform/file_names.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -19,11 +20,15 @@ bool isMidiName(const std::string& name) {
   return extension == ".mid";
 }
 
-void deleteAllMidiFiles(const std::string& folder) {
+// Removes every MIDI file of folder; returns a line for each one that could not be removed,
+// with the system's reason.
+std::vector<std::string> deleteAllMidiFiles(const std::string& folder) {
+  std::vector<std::string> failures;
   for (const std::string& name : listMidiFiles(folder, true)) {
-    std::error_code ignored;  // a piece that cannot be deleted is passed over
-    std::filesystem::remove(folder + name, ignored);
+    std::error_code error;
+    if (!std::filesystem::remove(folder + name, error) && error) failures.push_back(name + ": " + error.message());
   }
+  return failures;
 }
 }  // namespace
 
@@ -53,13 +58,14 @@ std::uint32_t TForm1::timeOfDayMs() const {
 
 void TForm1::StartMusic() {
   musicPending = true;
-  if (!fileExists(musicFolder + kSelectionTune)) {
+  const std::string selectionTune = resolveFileName(musicFolder + kSelectionTune);
+  if (!fileExists(selectionTune)) {
     musicFileCount = 0;
     musicListLoaded = false;
     return;
   }
   try {
-    music.setFileName(musicFolder + kSelectionTune);
+    music.setFileName(selectionTune);
     music.Open();
     musicFileCount = 0;
     musicListLoaded = false;
@@ -68,16 +74,29 @@ void TForm1::StartMusic() {
   } catch (const std::exception&) {
     if (Application::messageDlg(kMidiDriverMessage, MsgDlgType::mtConfirmation, mbYes | mbNo) != ModalResult::mrYes)
       return;
-    deleteAllMidiFiles(musicFolder);
-    Application::messageDlg(kMidiRemovedMessage, MsgDlgType::mtInformation, mbOK);
-    Close();
+    const std::vector<std::string> failures = deleteAllMidiFiles(resolveFileName(musicFolder));
+    if (failures.empty()) {
+      Application::messageDlg(kMidiRemovedMessage, MsgDlgType::mtInformation, mbOK);
+      Close();
+      return;
+    }
+    // Claiming success here would close the menu and ask again at every start; it runs on
+    // with the music off instead (no piece is tried again after an activity), and says what
+    // is in the way.
+    musicPending = false;
+    musicFiles.clear();
+    musicFileCount = 0;
+    musicListLoaded = true;
+    std::string text = formatError(ErrorCode::MidiFilesNotRemoved, musicFolder);
+    for (const std::string& failure : failures) text += "\n" + failure;
+    Application::messageDlg(text, MsgDlgType::mtWarning, mbOK);
   }
 }
 
 void TForm1::PlayNextMusic() {
   if (musicPending) return;
   if (!musicListLoaded) {
-    musicFiles = listMidiFiles(musicFolder, false);
+    musicFiles = listMidiFiles(resolveFileName(musicFolder), false);
     musicFileCount = int(musicFiles.size());
     musicListLoaded = true;
   }
@@ -85,7 +104,7 @@ void TForm1::PlayNextMusic() {
   if (musicFileCount <= 1) return;
   music.Close();
   const int pick = pickMusicIndex(musicFileCount, seed);
-  music.setFileName(musicFolder + musicFiles[std::size_t(pick - 1)]);
+  music.setFileName(resolveFileName(musicFolder) + musicFiles[std::size_t(pick - 1)]);
   music.Open();
   music.Rewind();
   music.Play();

@@ -164,6 +164,10 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::GuardianPointerNotGivenBack,
      "tovaleer-guardian: the menu ended with the mouse buttons exchanged, and the pointer "
      "mapping could not be put back (a button is held down)"},
+    {ErrorCode::FramePictureUnreadable, "The picture %s cannot be shown:"},
+    {ErrorCode::MidiFilesNotRemoved,
+     "The music could not be turned off: these MIDI files in %s could not be removed. Ask "
+     "whoever looks after this computer to remove them; until then the menu plays no music."},
 };
 }  // namespace
 

@@ -90,6 +90,8 @@ enum class ErrorCode {
   GuardianDocksGivenBack,   // %s: how many dock windows
   GuardianPointerGivenBack,
   GuardianPointerNotGivenBack,
+  FramePictureUnreadable,   // %s: the frame's file name
+  MidiFilesNotRemoved,      // %s: the music folder
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

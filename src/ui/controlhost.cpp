@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
+#include <utility>
 
 #include "ui/application.h"
 #include "ui/control.h"
@@ -124,17 +125,19 @@ void ControlHost::mouseMoveEvent(QMouseEvent* event) {
   pointerAt(at);
 }
 
+// A click is a press and a release of the left button on the same control. Other buttons
+// going down and up meanwhile neither make nor cancel it.
 void ControlHost::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
-  pressed_ = event->button() == Qt::LeftButton ? controlAt(at.x(), at.y()) : nullptr;
+  pressed_ = controlAt(at.x(), at.y());
 }
 
 void ControlHost::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return;
   const QPoint at = event->position().toPoint();
-  TControl* pressed = pressed_;
-  pressed_ = nullptr;
-  // A click is a press and a release of the left button on the same control.
-  if (event->button() != Qt::LeftButton || !pressed || controlAt(at.x(), at.y()) != pressed) return;
+  TControl* pressed = std::exchange(pressed_, nullptr);
+  if (!pressed || controlAt(at.x(), at.y()) != pressed) return;
   if (pressed->OnClick) Application::guarded([&] { pressed->OnClick(pressed); });
 }
 

@@ -16,9 +16,15 @@ char32_t keyCharOf(const QKeyEvent& event) {
     case Qt::Key_Escape: return 27;
     default: break;
   }
+  // Ctrl with a letter types that letter's control character (Ctrl+A 1 ... Ctrl+Z 26), whatever
+  // text a keyboard source puts with it: X gives the control character, others the letter.
+  const Qt::KeyboardModifiers chord = event.modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+  if (chord == Qt::ControlModifier && event.key() >= Qt::Key_A && event.key() <= Qt::Key_Z)
+    return char32_t(event.key() - Qt::Key_A + 1);
   const QString text = event.text();
-  if (text.isEmpty() || !text.at(0).isPrint()) return 0;
-  return text.toUcs4().value(0);
+  if (text.isEmpty()) return 0;
+  const char32_t typed = text.toUcs4().value(0);
+  return typed < 32 || text.at(0).isPrint() ? typed : 0;
 }
 }  // namespace
 

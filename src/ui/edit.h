@@ -19,8 +19,8 @@ class TEdit : public QLineEdit {
   bool Visible() const { return !isHidden(); }
   void SetFocus() { setFocus(Qt::OtherFocusReason); }
 
-  // The character of a key (13 Enter, 8 Backspace, 27 Escape, else the typed character),
-  // before the box applies it. Setting it to 0 swallows the key.
+  // The character of a key (13 Enter, 8 Backspace, 27 Escape, 1 to 26 for Ctrl+A to Ctrl+Z,
+  // else the typed character), before the box applies it. Setting it to 0 swallows the key.
   std::function<void(TEdit* sender, char32_t& key)> OnKeyPress;
 
   // Upper-cases and applies what a key would type; for tests and for pasted text alike.

@@ -1,19 +1,32 @@
 #include "ui/pointertracker.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QPointer>
+#include <vector>
 
 #include "ui/application.h"
 #include "ui/control.h"
+#include "ui/controlhost.h"
 
 namespace tov::PointerTracker {
 
 namespace {
 
+// A level whose notification runs while a modal loop opened inside it is served above it.
+struct HeldLevel {
+  TControl* hovered;
+  QPointer<QWidget> modalInFront;
+};
+
 struct State {
   const ControlHost* pointerHost = nullptr;  // the window that last reported the pointer
   TControl* under = nullptr;                 // the control the pointer is over, as last reported
-  TControl* hovered = nullptr;               // the control last told of an enter
+  // The level served now: the control it last told of an enter, whether one of its
+  // notifications runs, and the modal window in front when that notification began.
+  TControl* hovered = nullptr;
   bool notifying = false;
+  QPointer<QWidget> modalInFront;
+  std::vector<HeldLevel> held;  // the levels below, innermost last
   bool settlePosted = false;
 };
 
@@ -23,21 +36,84 @@ State& state() {
   return instance;
 }
 
-// Brings hovered in line with under, one notification at a time. A report arriving while a
-// notification runs changes `under` only; this loop, on the outermost call, picks it up.
+// A modal window came in front after the running notification began: its loop runs inside
+// that notification (a click dispatched between a morph's frames), and its controls must not
+// wait for the notification to end, which the loop itself holds up.
+bool modalLoopOpened() {
+  const State& s = state();
+  QWidget* front = QApplication::activeModalWidget();
+  return s.notifying && front && front != s.modalInFront;
+}
+
+// The modal loop that a level serves is over (or behind a box of its own): the level waits
+// for the notification that opened it.
+bool levelWaits() {
+  const State& s = state();
+  if (s.held.empty()) return false;
+  QWidget* front = QApplication::activeModalWidget();
+  return !front || front == s.held.back().modalInFront;
+}
+
+// The control the level served should hover: in a modal loop's level, only the controls of
+// the modal window count.
+TControl* target() {
+  const State& s = state();
+  if (s.held.empty()) return s.under;
+  if (!s.under || levelWaits()) return nullptr;
+  const ControlHost* host = s.under->host();
+  return host && host->window() == QApplication::activeModalWidget() ? s.under : nullptr;
+}
+
+void notify(TControl* control, void (TControl::*notification)()) {
+  state().modalInFront = QApplication::activeModalWidget();
+  Application::guarded([control, notification] { (control->*notification)(); });
+}
+
+// A modal loop's level starts with no control hovered; the level below keeps its own.
+void openLevel() {
+  State& s = state();
+  s.held.push_back({s.hovered, s.modalInFront});
+  s.hovered = nullptr;
+  s.notifying = false;
+}
+
+// Once the notification that opened a modal loop has returned, the loop's level ends: its
+// hovered control hears its leave, and the level below goes on from where the pointer is.
+void closeLevelsAbove(std::size_t level) {
+  State& s = state();
+  while (s.held.size() > level) {
+    TControl* leaving = s.hovered;
+    s.hovered = s.held.back().hovered;
+    s.modalInFront = s.held.back().modalInFront;
+    s.held.pop_back();
+    s.notifying = true;
+    if (leaving) notify(leaving, &TControl::mouseLeave);
+  }
+}
+
+// Brings hovered in line with the target, one notification at a time. A report arriving
+// while a notification runs changes `under` only; this loop, on the outermost call of the
+// level, picks it up.
 void settle() {
   State& s = state();
-  if (s.notifying) return;
+  if (s.notifying) {
+    if (!modalLoopOpened()) return;
+    openLevel();
+  } else if (levelWaits()) {
+    return;
+  }
+  const std::size_t level = s.held.size();
   s.notifying = true;
-  while (s.hovered != s.under) {
+  while (s.hovered != target()) {
     if (TControl* leaving = s.hovered) {
       s.hovered = nullptr;
-      Application::guarded([leaving] { leaving->mouseLeave(); });
+      notify(leaving, &TControl::mouseLeave);
     } else {
-      TControl* entering = s.under;
+      TControl* entering = target();
       s.hovered = entering;
-      Application::guarded([entering] { entering->mouseEnter(); });
+      notify(entering, &TControl::mouseEnter);
     }
+    closeLevelsAbove(level);
   }
   s.notifying = false;
 }
@@ -48,7 +124,8 @@ void settle() {
 // resized), which may be half-way through its own work.
 void settleSoon() {
   State& s = state();
-  if (s.notifying || s.settlePosted) return;  // a running notification's loop sees the change
+  // A running notification's loop sees the change, unless a modal loop runs inside it.
+  if (s.settlePosted || (s.notifying && !modalLoopOpened())) return;
   QCoreApplication* application = QCoreApplication::instance();
   if (!application) return;
   s.settlePosted = true;
@@ -91,6 +168,8 @@ void forget(const TControl& control) {
   State& s = state();
   if (s.under == &control) s.under = nullptr;
   if (s.hovered == &control) s.hovered = nullptr;
+  for (HeldLevel& level : s.held)
+    if (level.hovered == &control) level.hovered = nullptr;
 }
 
 void forget(const ControlHost& host) {
@@ -98,6 +177,8 @@ void forget(const ControlHost& host) {
   if (s.pointerHost == &host) s.pointerHost = nullptr;
   if (s.under && s.under->host() == &host) s.under = nullptr;
   if (s.hovered && s.hovered->host() == &host) s.hovered = nullptr;
+  for (HeldLevel& level : s.held)
+    if (level.hovered && level.hovered->host() == &host) level.hovered = nullptr;
 }
 
 }  // namespace tov::PointerTracker

@@ -11,6 +11,12 @@
 // running one has returned, from where the pointer is then. So one control's notification
 // always runs to its end before the next begins, in one window or across windows, and a
 // pointer that passed over a control meanwhile and went on causes nothing there.
+//
+// The one exception is a modal loop opened inside a running notification (a click
+// dispatched between a morph's frames opens a modal form): that loop's own controls are told
+// of enter and leave as usual while it runs, apart from the waiting notification. When the
+// notification returns, the control of the modal window still told of an enter hears its
+// leave, and the waiting notification's level goes on from where the pointer is then.
 
 namespace tov {
 
@@ -30,7 +36,7 @@ void controlsChanged(ControlHost& host, TControl* under);
 
 // The control last notified of an enter and not yet of its leave, or null.
 TControl* hovered();
-// Whether a notification is running now.
+// Whether a notification is running now, in the modal loop served now.
 bool notifying();
 
 // A control or window that goes away is dropped without notifications.

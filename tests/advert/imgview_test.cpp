@@ -8,10 +8,13 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <fstream>
 #include <memory>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -117,33 +120,47 @@ TEST(ImgView, AnUnreadableFileLeavesTheViewAsItWas) {
   EXPECT_EQ(rig.view.bitmap().height(), 1200);
 }
 
-// Serves events until done() or the limit; returns the milliseconds it took.
+// Serves events until done() or a generous limit; false when the limit came first.
 template <typename Done>
-qint64 serveUntil(Done done, int limitMs = 5000) {
+bool serveUntil(Done done, int limitMs = 10000) {
   QElapsedTimer clock;
   clock.start();
   while (!done() && clock.elapsed() < limitMs) QTest::qWait(5);
-  return clock.elapsed();
+  return done();
+}
+
+// Records the view's position when a precise timer of `ms` runs out. Qt runs the timers that
+// have run out in the order of their deadlines, however late it gets to them, so a probe
+// whose deadline comes before (or after) the view's own repeat sees the position before (or
+// after) that repeat, on a busy machine too. The view's repeat timer is coarse: it may run
+// out up to 5 % early or late.
+void probeAfter(int ms, ViewRig& rig, std::vector<double>& seen) {
+  QTimer::singleShot(ms, Qt::PreciseTimer, &rig.view, [&rig, &seen] { seen.push_back(rig.view.scrollY()); });
 }
 
 TEST(ImgView, HeldArrowRepeatsAfter600MsThenEvery100Ms) {
   ViewRig rig(500, 1200);
-  QElapsedTimer sincePress;
+  std::vector<double> seen;
+  // Started before the press, so its deadline comes before the first repeat's (570 at least).
+  probeAfter(TImgView::kFirstRepeatMs - 100, rig, seen);
   rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4));  // the lower arrow
-  sincePress.start();
   EXPECT_EQ(rig.view.scrollY(), 8.0) << "one step at the press";
-  QTest::qWait(300);
-  EXPECT_EQ(rig.view.scrollY(), 8.0) << "no repeat before 600 ms";
-  serveUntil([&] { return rig.view.scrollY() >= 16.0; });
-  const qint64 second = sincePress.elapsed();
-  EXPECT_GE(second, 570);  // a timer may fire a little early, never much
-  serveUntil([&] { return rig.view.scrollY() >= 24.0; });
-  EXPECT_GE(sincePress.elapsed() - second, 90);
-  EXPECT_EQ(rig.view.scrollY(), 24.0);
+  ASSERT_TRUE(serveUntil([&] { return seen.size() == 1; }));
+  EXPECT_EQ(seen[0], 8.0) << "no repeat before 600 ms";
+  ASSERT_TRUE(serveUntil([&] { return rig.view.scrollY() >= 16.0; })) << "no repeat";
+
+  // The next repeat is due 100 ms after the last one, which has run: before this probe.
+  probeAfter(3 * TImgView::kRepeatMs, rig, seen);
+  ASSERT_TRUE(serveUntil([&] { return seen.size() == 2; }));
+  EXPECT_GE(seen[1], 24.0) << "the repeats after the first come every 100 ms, not every 600";
+  EXPECT_LT(seen[1], 742.0) << "the repeats are paced, not run to the end at once";
+
   rig.mouse(QEvent::MouseButtonRelease, ViewRig::onVerticalBar(458 - 4));
   const double atRelease = rig.view.scrollY();
-  QTest::qWait(300);
-  EXPECT_EQ(rig.view.scrollY(), atRelease) << "the repeat ends with the release";
+  // A repeat still running would be due before this probe.
+  probeAfter(TImgView::kFirstRepeatMs + 3 * TImgView::kRepeatMs, rig, seen);
+  ASSERT_TRUE(serveUntil([&] { return seen.size() == 3; }));
+  EXPECT_EQ(seen[2], atRelease) << "the repeat ends with the release";
 }
 
 TEST(ImgView, HeldArrowRunsToTheEndOfTheRange) {
@@ -218,11 +235,25 @@ TEST(ImgView, HidingTheViewEndsARepeat) {
   EXPECT_EQ(rig.view.scrollY(), 8.0);
 }
 
+// A style whose scroll bars are thicker than any built-in style's, so that its value cannot be
+// met by chance.
+class ThickBarStyle : public QProxyStyle {
+ public:
+  static constexpr int kExtent = 23;
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    return metric == PM_ScrollBarExtent ? kExtent : QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
 TEST(ImgView, ThicknessIsTheSystemsUnlessGiven) {
+  ThickBarStyle style;
   TImgView view;
-  EXPECT_GT(view.scrollBarThickness(), 0);
+  view.setStyle(&style);
+  EXPECT_EQ(view.scrollBarThickness(), ThickBarStyle::kExtent) << "the view's own style's";
   view.setScrollBarSize(21);
   EXPECT_EQ(view.scrollBarThickness(), 21);
+  view.setScrollBarSize(0);
+  EXPECT_EQ(view.scrollBarThickness(), ThickBarStyle::kExtent);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 #include "ui/controlhost.h"
 #include "ui/cursorresource.h"
 #include "ui/cursors.h"
+#include "ui/pointertracker.h"
 
 namespace tov {
 namespace {
@@ -114,6 +116,19 @@ class RecordingButton : public TMorphButton {
     if (log_) log_->push_back(Name() + " " + what);
   }
   std::vector<std::string>* log_;
+};
+
+// A control that only notes the pointer's enter and leave.
+class HoverNote : public TControl {
+ public:
+  HoverNote(ControlHost& host, std::string name, std::vector<std::string>& log)
+      : TControl(host, std::move(name)), log_(log) {}
+  void paint(Canvas&) const override {}
+  void mouseEnter() override { log_.push_back(Name() + " enter"); }
+  void mouseLeave() override { log_.push_back(Name() + " leave"); }
+
+ private:
+  std::vector<std::string>& log_;
 };
 
 std::vector<int> expectedWeights(int rate) {
@@ -437,6 +452,55 @@ TEST_F(MorphButtonTest, PointerPassingToAnotherPanelWaitsForTheMorphsToEnd) {
   const std::vector<std::string> expected = {
       "a enter", "a frame", "a frame", "a frame", "a entered", "a leave", "a frame", "a frame",
       "a frame", "a left",  "b enter", "b frame", "b frame",   "b frame", "b entered"};
+  EXPECT_EQ(log, expected);
+}
+
+TEST_F(MorphButtonTest, AModalLoopOpenedByAClickDuringAMorphHasEnterAndLeaveOfItsOwn) {
+  std::vector<std::string> log;
+  RecordingButton button(panel, "button", &log);
+  button.setBounds(0, 0, 40, 40);
+  button.setMorphRate(3);
+  // As the exit button opens the advertisement screen: a window of its own, application
+  // modal, served by a loop of its own until it closes.
+  button.OnClick = [&](TControl*) {
+    log.push_back("click");
+    ControlHost modal;
+    modal.resize(100, 100);
+    HoverNote exit(modal, "exit", log);
+    exit.setBounds(50, 50, 20, 20);
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    QEventLoop loop;
+    QMetaObject::invokeMethod(&loop, [&] {
+      sendMove(modal, 55, 55);
+      QCoreApplication::processEvents();
+      sendMove(modal, 10, 10);
+      QCoreApplication::processEvents();
+      modal.hide();
+      // Back over the button: the morph under way is still its notification.
+      sendMove(panel, 20, 20);
+      QCoreApplication::processEvents();
+      loop.quit();
+    }, Qt::QueuedConnection);
+    loop.exec();
+    log.push_back("closed");
+  };
+  // The click arrives between frames, as the window system's events do.
+  button.onFrame = [&](int frame) {
+    if (frame == 0) postClick(panel, 20, 20);
+  };
+  sendMove(panel, 20, 20);
+  QCoreApplication::processEvents();
+  std::vector<std::string> expected = {"button enter", "button frame", "click",        "exit enter",
+                                       "exit leave",   "closed",       "button frame", "button frame",
+                                       "button frame", "button entered"};
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(PointerTracker::hovered(), &button);
+
+  log.clear();
+  sendMove(panel, 150, 150);
+  QCoreApplication::processEvents();
+  expected = {"button leave", "button frame", "button frame", "button frame", "button frame", "button left"};
   EXPECT_EQ(log, expected);
 }
 

@@ -26,7 +26,12 @@ TEST(InstanceLockPath, NamesTheProgramFileAndTheDisplay) {
   const Case cases[] = {
       {"/opt/tovaleer/tovaleer", ":0", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
       {"./tovaleer", ":0.0", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
-      {"tovaleer", "localhost:10.1", "/run/user/1000", "/run/user/1000/tovaleer@localhost:10.lock"},
+      {"tovaleer", "localhost:10.1", "/run/user/1000", "/run/user/1000/tovaleer@:10.lock"},
+      {"tovaleer", "unix:0", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
+      {"tovaleer", "tcp/localhost:0.0", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
+      {"tovaleer", "127.0.0.1:00", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
+      {"tovaleer", "[::1]:3", "/run/user/1000", "/run/user/1000/tovaleer@:3.lock"},
+      {"tovaleer", "LabServer:2.1", "/run/user/1000", "/run/user/1000/tovaleer@labserver:2.lock"},
       {"/other/folder/tovaleer", ":0", "/run/user/1000", "/run/user/1000/tovaleer@:0.lock"},
       {"/opt/tovaleer/menu2", ":0", "/run/user/1000", "/run/user/1000/menu2@:0.lock"},
       {"tovaleer", "/tmp/launch/org.x:0", "/run/user/1000", "/run/user/1000/tovaleer@_tmp_launch_org.x:0.lock"},
@@ -38,6 +43,13 @@ TEST(InstanceLockPath, NamesTheProgramFileAndTheDisplay) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(instanceLockPath(c.program, c.display, c.runtimeDir, 1000), c.path) << c.program << " on " << c.display;
+}
+
+TEST(InstanceLockPath, ThisMachinesOwnNameIsTheLocalDisplay) {
+  char host[256] = {};
+  ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
+  EXPECT_EQ(instanceLockPath("tovaleer", std::string(host) + ":0.0", "/run/user/1000", 1000),
+            "/run/user/1000/tovaleer@:0.lock");
 }
 
 class InstanceLockTest : public ::testing::Test {

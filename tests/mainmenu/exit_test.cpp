@@ -84,5 +84,31 @@ TEST_F(ExitTest, AnUndecodableAdvertisementIsReportedAndTheProgramStillEnds) {
   EXPECT_FALSE(platform.taskbar.hidden) << "the desktop is given back";
 }
 
+TEST_F(ExitTest, AMissingExitFrameEndsTheProgramWithoutTheAdvertisement) {
+  writeAdvert("add_E.jpg", 300, 900);
+  writeAdvert("addback_E.jpg", 800, 600);
+  writeFrames({"m1.jpg"});
+  RecordingForm& menu = createForm();
+  menu.show();
+  ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
+  menu.animatetimer.setEnabled(false);
+  bool looked = false;
+  QObject context;
+  // Looks for the advertisement once it could be up, and closes it so that the test ends.
+  QTimer::singleShot(300, &context, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets())
+      if (auto* advert = dynamic_cast<Tadvertform*>(widget); advert && advert->isVisible()) {
+        advertWidth = advert->bground.picture().width();
+        advert->exitbutClick(&advert->exitbut);
+      }
+    looked = true;
+  });
+  menu.exitbutClick();
+  ASSERT_TRUE(serveUntil([&] { return looked; }, 5000));
+  EXPECT_EQ(advertWidth, 0) << "no advertisement screen after the missing exit frame";
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{kMissingFrameMessage});
+  EXPECT_FALSE(menu.isVisible());
+}
+
 }  // namespace
 }  // namespace tov::test

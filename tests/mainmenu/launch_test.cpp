@@ -93,6 +93,26 @@ TEST_F(LaunchTest, ALaunchWhileAProgramRunsDoesNothing) {
   EXPECT_TRUE(platform.processes.starts.empty());
 }
 
+TEST_F(LaunchTest, MusicThatCannotOpenAfterAFailedStartStillEndsOnTheMenuScreen) {
+  writeFile("Music/a.mid", "MThd");
+  writeFile("Music/b.mid", "MThd");
+  RecordingForm& menu = readyMenu(2);
+  ASSERT_TRUE(menu.musicPending);
+  platform.music.failAllOpens = true;
+  platform.processes.failWith = 2;
+  chooseOption(menu, 3);
+  EXPECT_EQ(messages.size(), 2u) << "the start failure, then the music's error: " << ::testing::PrintToString(messageTexts());
+  EXPECT_TRUE(menu.option3.Visible()) << "the menu screen's controls are back";
+  EXPECT_FALSE(menu.backpanel.isHidden());
+  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_FALSE(menu.optionLocked);
+
+  platform.processes.failWith = 0;
+  chooseOption(menu, 5);
+  ASSERT_EQ(platform.processes.starts.size(), 2u) << "later launches work";
+  EXPECT_TRUE(menu.isMinimized());
+}
+
 TEST_F(LaunchTest, PendingMusicStartsWhenTheFirstProgramEndsOrFails) {
   writeFile("Music/a.mid", "MThd");
   writeFile("Music/b.mid", "MThd");
@@ -134,7 +154,9 @@ TEST_F(LaunchTest, ReportButtonsStartTheReportWithTheLanguageCode) {
   EXPECT_EQ(menu.language, 0);
   ASSERT_EQ(platform.processes.starts.size(), 2u);
   EXPECT_EQ(platform.processes.starts[1].argv.back(), "*");
-  EXPECT_EQ(menu.currentFrame, 1) << "no animation";
+  // No animation: no tick is due (one would run the frames on), and the frame stays.
+  EXPECT_FALSE(menu.animatetimer.Enabled()) << "no animation";
+  EXPECT_EQ(menu.currentFrame, 1);
 }
 
 }  // namespace

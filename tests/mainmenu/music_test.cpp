@@ -1,4 +1,11 @@
 // The background music: the selection tune, the random chain, and the failure path.
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QDateTime>
 #include <fstream>
 
 #include "mainmenu/menu_fixture.h"
@@ -10,22 +17,81 @@ namespace fs = std::filesystem;
 
 TEST(PickMusicIndex, MatchesTheGeneratorWorkedByHand) {
   // seed' = seed * 134775813 + 1 (mod 2^32); pick = 1 + count * seed' / 2^32, rounded down.
-  // Worked by hand, step by step:
-  // seed 1: seed' = 134775814; 4 * 134775814 = 539103256 < 2^32, so pick 1.
-  EXPECT_EQ(pickMusicIndex(4, 1), 1);
-  // seed 32: 32 * 134775813 + 1 = 4312826017 = 2^32 + 17858721; 4 * 17858721 < 2^32, so 1.
-  EXPECT_EQ(pickMusicIndex(4, 32), 1);
-  // seed 1000: 134775813001 = 31 * 2^32 + 1631826825; 4 * 1631826825 = 6527307300,
-  // which is 2^32 + 2232340004, so 1 + 1 = 2.
-  EXPECT_EQ(pickMusicIndex(4, 1000), 2);
-  // seed 0: seed' = 1; any count gives 1.
-  EXPECT_EQ(pickMusicIndex(61, 0), 1);
+  // Worked by hand, step by step. The last three cases pin the constants together: another
+  // multiplier (any within 5000 of this one, or a common one), another increment below 5000,
+  // or a time taken in another zone (whole or quarter hours off) or in seconds gives another
+  // pick in at least one of them.
+  const struct {
+    int count;
+    std::uint32_t msSinceMidnight;
+    int pick;
+  } cases[] = {
+      // seed 1: seed' = 134775814; 4 * 134775814 = 539103256 < 2^32, so pick 1.
+      {4, 1, 1},
+      // seed 32: 32 * 134775813 + 1 = 4312826017 = 2^32 + 17858721; 4 * 17858721 < 2^32, so 1.
+      {4, 32, 1},
+      // seed 1000: 134775813001 = 31 * 2^32 + 1631826825; 4 * 1631826825 = 6527307300,
+      // which is 2^32 + 2232340004, so 1 + 1 = 2.
+      {4, 1000, 2},
+      // seed 0: seed' = 1; any count gives 1.
+      {61, 0, 1},
+      // 12:28:07.982: 44887982 * 134775813 + 1 = 6049814267979367 = 1408582 * 2^32 + 644245095;
+      // 20 * 644245095 = 12884901900 = 3 * 2^32 + 12, so 4. Only the increment of 1 lifts it
+      // past 3 * 2^32: with 0 it would be 20 lower, below it, and the pick 3.
+      {20, 44887982, 4},
+      // 06:53:28.876: 24808876 * 134775813 + 1 = 3343636432516189 = 778501 * 2^32 + 97612893;
+      // 44 * 97612893 = 4294967292 = 2^32 - 4, so 1. An increment of 2 would add 44 and pass
+      // 2^32: the pick 2.
+      {44, 24808876, 1},
+      // 08:00:00.000: 28800000 * 134775813 + 1 = 3881543414400001 = 903742 * 2^32 + 1080378369;
+      // 61 * 1080378369 = 65903080509 = 15 * 2^32 + 1478571069, so 16.
+      {61, 28800000, 16},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(pickMusicIndex(c.count, c.msSinceMidnight), c.pick) << c.count << " pieces at " << c.msSinceMidnight;
   // Every pick lies in 1..count, over a whole day.
   for (std::uint32_t ms = 0; ms < 86400000; ms += 99991) {
     const int pick = pickMusicIndex(7, ms);
     EXPECT_GE(pick, 1);
     EXPECT_LE(pick, 7);
   }
+}
+
+// The form's own clock, not the fixed one of the recording form.
+class ClockForm : public TForm1 {
+ public:
+  using TForm1::TForm1;
+  std::uint32_t seedNow() const { return timeOfDayMs(); }
+};
+
+std::uint32_t msSinceMidnightUtc() { return std::uint32_t(QDateTime::currentMSecsSinceEpoch() % 86400000); }
+
+// The seed is the time since midnight UTC, whatever zone the machine's clock is shown in: it
+// lies between two readings of the UTC clock taken around it.
+TEST_F(MenuTest, TheMusicSeedIsTheTimeSinceMidnightUtcInEveryZone) {
+  const bool hadZone = qEnvironmentVariableIsSet("TZ");
+  const QByteArray previousZone = qgetenv("TZ");
+  {
+    ClockForm clock(platform.services());
+    // POSIX zone strings count hours west of Greenwich: these are UTC, UTC+5:45 and UTC-9:30.
+    for (const char* zone : {"UTC0", "XST-5:45", "YST9:30"}) {
+      qputenv("TZ", zone);
+      ::tzset();
+      std::uint32_t before = 0, seed = 0, after = 0;
+      do {
+        before = msSinceMidnightUtc();
+        seed = clock.seedNow();
+        after = msSinceMidnightUtc();
+      } while (after < before);  // read again across midnight
+      EXPECT_GE(seed, before) << zone;
+      EXPECT_LE(seed, after) << zone;
+    }
+  }
+  if (hadZone)
+    qputenv("TZ", previousZone);
+  else
+    qunsetenv("TZ");
+  ::tzset();
 }
 
 class MusicTest : public MenuTest {
@@ -66,6 +132,11 @@ TEST_F(MusicTest, SelectionTuneFirstThenRandomPiecesAmongAllFilesWithoutEnd) {
   EXPECT_EQ(menu.musicFileCount, 4);
   EXPECT_TRUE(menu.musicListLoaded);
   EXPECT_EQ(chosen, (std::set<std::string>{music("mm8-select.mid"), music("a.mid"), music("b.MID"), music("c.mid")}));
+  // The time of day goes to the pick as it is: at 1000 ms, of 4 pieces the second (worked by
+  // hand above).
+  menu.fixedTimeOfDayMs = 1000;
+  platform.music.notify(MusicNotifyKind::Successful);
+  EXPECT_EQ(calls("open").back(), music(menu.musicFiles[1]));
   // Every random piece is closed, opened, rewound and played, in that order.
   const auto& c = platform.music.calls;
   ASSERT_GE(c.size(), 4u);
@@ -150,6 +221,45 @@ TEST_F(MusicTest, FailedOpenAnsweredYesDeletesEveryMidiFileAndCloses) {
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(folder / "Music")) left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, (std::vector<std::string>{"readme.txt"}));
+}
+
+// Makes folder's entries impossible to remove for this process: without write permission,
+// or, for root, with the file system's immutable flag. False where neither can be had.
+bool makeEntriesUndeletable(const fs::path& folder, bool undeletable) {
+  if (::geteuid() != 0) {
+    fs::permissions(folder, undeletable ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::owner_all);
+    return true;
+  }
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = undeletable ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+  done = done && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return done;
+}
+
+TEST_F(MusicTest, FilesThatCannotBeRemovedAreNamedAndTheMenuRunsOnWithoutMusic) {
+  for (const char* name : {"mm8-select.mid", "a.mid"}) writeMidi(name);
+  if (!makeEntriesUndeletable(folder / "Music", true)) GTEST_SKIP() << "this file system keeps no immutable flag";
+  platform.music.failAllOpens = true;
+  Application::setMessageHandler([this](const Application::MessageRequest& request) {
+    messages.push_back(request);
+    return request.kind == MsgDlgType::mtConfirmation ? ModalResult::mrYes : ModalResult::mrOk;
+  });
+  RecordingForm& menu = activate();
+  makeEntriesUndeletable(folder / "Music", false);
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1].kind, MsgDlgType::mtWarning);
+  EXPECT_EQ(messages[1].text.find(kMidiRemovedMessage), std::string::npos) << "no claim of success";
+  for (const char* name : {"mm8-select.mid", "a.mid"}) EXPECT_NE(messages[1].text.find(name), std::string::npos) << name;
+  EXPECT_TRUE(fs::exists(folder / "Music" / "a.mid"));
+  EXPECT_TRUE(menu.isVisible()) << "the menu runs on";
+  platform.music.calls.clear();
+  menu.appExeFinished();  // the return from an activity tries no piece
+  EXPECT_TRUE(platform.music.calls.empty());
+  EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST_F(MusicTest, ARandomPieceThatCannotOpenIsReportedThroughTheNotification) {

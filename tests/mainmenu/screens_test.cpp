@@ -128,9 +128,17 @@ TEST_F(ScreensTest, QuotesNeverEnterTheName) {
 TEST_F(ScreensTest, EnterOrAHandButtonWithoutANameOnlyFocusesTheField) {
   RecordingForm& menu = toNameScreen(2);
   menu.sounds.clear();
-  typeKey(menu.nameedit, Qt::Key_Return);
-  menu.righthandbutClick();
-  menu.lefthandbutClick();
+  const std::pair<const char*, std::function<void()>> attempts[] = {
+      {"Enter", [&] { typeKey(menu.nameedit, Qt::Key_Return); }},
+      {"right hand", [&] { menu.righthandbutClick(); }},
+      {"left hand", [&] { menu.lefthandbutClick(); }},
+  };
+  for (const auto& [what, attempt] : attempts) {
+    menu.setFocus();  // the focus elsewhere, so that only the attempt can bring it back
+    ASSERT_FALSE(menu.nameedit.hasFocus()) << what;
+    attempt();
+    EXPECT_TRUE(menu.nameedit.hasFocus()) << what << " leaves the name field without the focus";
+  }
   EXPECT_TRUE(messages.empty()) << "no question without a name";
   EXPECT_FALSE(menu.animatetimer.Enabled());
   EXPECT_FALSE(menu.nameedit.isHidden());

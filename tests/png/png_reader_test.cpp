@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
+#include <string>
 #include <tuple>
 #include <typeinfo>
 
@@ -230,25 +232,72 @@ TEST(Chunks, ACompressedTextBombStaysEmpty) {
   EXPECT_EQ(picture.findChunk<TChunkzTXt>()->text(), "");
 }
 
+// Whether a picture says it is transparent must agree with what its drawing lets through. A
+// tRNS chunk after the image data comes too late to give greyscale and truecolour pictures a
+// transparent colour, and one too short holds none: they draw opaque and say so.
+std::vector<RawChunk>::iterator chunkNamed(std::vector<RawChunk>& chunks, const std::string& name) {
+  return std::find_if(chunks.begin(), chunks.end(), [&](const RawChunk& c) { return c.name == name; });
+}
+
+Bytes transparencyAfterTheImageData(const Bytes& png) {
+  auto chunks = test::splitChunks(png);
+  const auto trns = chunkNamed(chunks, "tRNS");
+  const RawChunk moved = *trns;
+  chunks.erase(trns);
+  chunks.insert(chunkNamed(chunks, "IEND"), moved);
+  return test::joinChunks(chunks);
+}
+
+Bytes transparencyCutShort(const Bytes& png) {
+  auto chunks = test::splitChunks(png);
+  auto& data = chunkNamed(chunks, "tRNS")->data;
+  data.resize(data.size() - 1);
+  return test::joinChunks(chunks);
+}
+
+// Pixels that differ when drawn over two backgrounds let the background through.
+bool drawsSeeThrough(const TPngPicture& picture, int width, int height) {
+  const Rect all{0, 0, width, height};
+  const Bitmap overBlack = drawnOver(picture, rgb(0, 0, 0), width, height, all);
+  const Bitmap overWhite = drawnOver(picture, rgb(255, 255, 255), width, height, all);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (overBlack.pixel(x, y) != overWhite.pixel(x, y)) return true;
+  return false;
+}
+
 TEST(Chunks, TransparencyModesFollowTheColourTypeAndTheTable) {
   struct Case {
     std::uint8_t type, depth;
     std::optional<Bytes> trns;
     PngTransparency mode;
+    Bytes (*edit)(const Bytes& png) = nullptr;  // what is done to the written file
+    const char* editName = "";
   };
+  const auto late = transparencyAfterTheImageData;
+  const auto cut = transparencyCutShort;
   const Case cases[] = {{0, 8, std::nullopt, PngTransparency::none}, {0, 8, Bytes{0, 4}, PngTransparency::bit},
                         {2, 8, Bytes{0, 1, 0, 2, 0, 3}, PngTransparency::bit},
+                        {0, 8, Bytes{0, 4}, PngTransparency::none, late, "tRNS after the image data"},
+                        {0, 2, Bytes{0, 1}, PngTransparency::none, late, "tRNS after the image data"},
+                        {2, 8, Bytes{0, 1, 0, 2, 0, 3}, PngTransparency::none, late, "tRNS after the image data"},
+                        {2, 16, Bytes{1, 2, 3, 4, 5, 6}, PngTransparency::none, late, "tRNS after the image data"},
+                        {0, 8, Bytes{0, 4}, PngTransparency::none, cut, "tRNS cut short"},
+                        {2, 8, Bytes{0, 1, 0, 2, 0, 3}, PngTransparency::none, cut, "tRNS cut short"},
                         {3, 8, std::nullopt, PngTransparency::none}, {3, 8, Bytes{255, 0, 255}, PngTransparency::bit},
                         {3, 8, Bytes{255, 128}, PngTransparency::partial}, {3, 8, Bytes{0, 0}, PngTransparency::partial},
                         {4, 8, std::nullopt, PngTransparency::partial}, {6, 8, std::nullopt, PngTransparency::partial}};
   for (const Case& c : cases) {
+    SCOPED_TRACE("colour type " + std::to_string(c.type) + ", depth " + std::to_string(c.depth) + " " + c.editName);
     PicturePlan plan;
     plan.colorType = c.type;
     plan.bitDepth = c.depth;
     plan.trns = c.trns;
-    const TPngPicture picture = loaded(test::writePng(plan));
-    EXPECT_EQ(picture.transparencyMode(), c.mode) << int(c.type);
+    const Bytes file = test::writePng(plan);
+    const TPngPicture picture = loaded(c.edit ? c.edit(file) : file);
+    EXPECT_EQ(picture.transparencyMode(), c.mode);
     EXPECT_EQ(picture.transparent(), c.mode != PngTransparency::none);
+    EXPECT_EQ(drawsSeeThrough(picture, plan.width, plan.height), picture.transparent());
   }
 }
 

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <memory>
+#include <vector>
 
 #include "imaging/graphic.h"
 #include "ui/application.h"
@@ -123,6 +124,53 @@ TEST(ControlHostMouse, TopmostVisibleControlGetsMovesAndClicks) {
   EXPECT_EQ(events[1], "move over 6,7");
   EXPECT_EQ(std::count(events.begin(), events.end(), "click over"), 1);
   EXPECT_EQ(std::count(events.begin(), events.end(), "click under"), 0);
+}
+
+TEST(ControlHostMouse, AClickIsTheLeftButtonsOwnPressAndReleaseOnOneControl) {
+  struct Step {
+    QEvent::Type type;
+    Qt::MouseButton button;
+    QPoint at;
+  };
+  constexpr auto down = QEvent::MouseButtonPress;
+  constexpr auto up = QEvent::MouseButtonRelease;
+  const QPoint on(10, 10);
+  const QPoint off(80, 80);
+  const struct {
+    const char* name;
+    std::vector<Step> steps;
+    int clicks;
+  } cases[] = {
+      {"plain left click", {{down, Qt::LeftButton, on}, {up, Qt::LeftButton, on}}, 1},
+      {"right click while the left is held",
+       {{down, Qt::LeftButton, on}, {down, Qt::RightButton, on}, {up, Qt::RightButton, on}, {up, Qt::LeftButton, on}},
+       1},
+      {"left click while the right is held",
+       {{down, Qt::RightButton, on}, {down, Qt::LeftButton, on}, {up, Qt::LeftButton, on}, {up, Qt::RightButton, on}},
+       1},
+      {"left released off the control", {{down, Qt::LeftButton, on}, {up, Qt::LeftButton, off}}, 0},
+      {"left pressed off the control, right click on it",
+       {{down, Qt::LeftButton, off}, {down, Qt::RightButton, on}, {up, Qt::RightButton, on}, {up, Qt::LeftButton, on}},
+       0},
+      {"right click alone", {{down, Qt::RightButton, on}, {up, Qt::RightButton, on}}, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ControlHost host;
+    host.resize(100, 100);
+    TImage image(host, "image");
+    image.setBounds(0, 0, 50, 50);
+    int clicks = 0;
+    image.OnClick = [&](TControl*) { ++clicks; };
+    host.show();
+    Qt::MouseButtons held;
+    for (const Step& step : c.steps) {
+      held.setFlag(step.button, step.type == down);
+      QMouseEvent event(step.type, QPointF(step.at), QPointF(step.at), step.button, held, Qt::NoModifier);
+      QCoreApplication::sendEvent(&host, &event);
+    }
+    EXPECT_EQ(clicks, c.clicks);
+  }
 }
 
 TEST(ControlHostMouse, AnErrorInAHandlerIsReportedAndTheWindowGoesOn) {

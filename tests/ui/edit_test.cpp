@@ -1,9 +1,14 @@
 // The upper-case edit box and its key-press event.
 #include <gtest/gtest.h>
 
-#include <QTest>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWidget>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/edit.h"
 
@@ -50,6 +55,43 @@ TEST(TEdit, KeyPressSeesEveryKeyBeforeTheBoxAppliesIt) {
   edit.OnKeyPress = [](TEdit*, char32_t& key) { key = 0; };
   QTest::keyClick(&edit, Qt::Key_C, Qt::NoModifier);
   EXPECT_EQ(edit.Text(), "A");
+}
+
+TEST(TEdit, ControlKeysReachKeyPressBeforeTheBoxAppliesThem) {
+  // Each combination as the X keyboard gives it (the control character as text) and as
+  // other sources give it (the plain letter with Ctrl held).
+  const struct {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+    char32_t seen;
+    std::string after;
+  } cases[] = {
+      {"Ctrl+V", Qt::Key_V, Qt::ControlModifier, QString(QChar(22)), 22, "AXY"},
+      {"Ctrl+V, letter text", Qt::Key_V, Qt::ControlModifier, "v", 22, "AXY"},
+      {"Ctrl+Z", Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)), 26, ""},
+      {"Ctrl+Z, letter text", Qt::Key_Z, Qt::ControlModifier, "z", 26, ""},
+      {"Ctrl+A", Qt::Key_A, Qt::ControlModifier, QString(QChar(1)), 1, "A"},
+      {"Ctrl+A, letter text", Qt::Key_A, Qt::ControlModifier, "a", 1, "A"},
+      {"Backspace", Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)), 8, ""},
+      {"Escape", Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)), 27, "A"},
+  };
+  QGuiApplication::clipboard()->setText("xy");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    QWidget parent;
+    TEdit edit(parent, "nameedit");
+    parent.show();
+    edit.setFocus();
+    QTest::keyClick(&edit, Qt::Key_A, Qt::NoModifier);
+    std::vector<std::pair<char32_t, std::string>> seen;  // key, text at that moment
+    edit.OnKeyPress = [&](TEdit* sender, char32_t& key) { seen.emplace_back(key, sender->Text()); };
+    QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.text);
+    QCoreApplication::sendEvent(&edit, &press);
+    EXPECT_EQ(seen, (std::vector<std::pair<char32_t, std::string>>{{c.seen, "A"}}));
+    EXPECT_EQ(edit.Text(), c.after) << "the box still applies the key";
+  }
 }
 
 }  // namespace

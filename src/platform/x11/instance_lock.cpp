@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 
 namespace tov::x11 {
@@ -16,15 +18,42 @@ std::string fileNameOf(const std::string& path) {
   return name.empty() ? "program" : name;
 }
 
-// ":0", ":0.0" and "unix:0" are one display seen from its screens: the screen number is
-// dropped, and characters that cannot stand in a file name are replaced.
+std::string lowerCase(std::string text) {
+  for (char& c : text) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+std::string thisHostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return lowerCase(name);
+}
+
+// Every spelling of a host that reaches this machine's own server.
+bool isLocalHost(const std::string& host) {
+  static const char* const kLocalSpellings[] = {"", "unix", "localhost", "127.0.0.1", "::1", "[::1]"};
+  for (const char* local : kLocalSpellings)
+    if (host == local) return true;
+  return !host.empty() && host == thisHostName();
+}
+
+// ":0", ":0.0", "unix:0", "localhost:0" and "tcp/localhost:0" all name one display: the
+// lock is the display's, so the protocol, the local host's spellings and the screen number
+// are dropped. A remote host is kept (in lower case, as host names compare), and characters
+// that cannot stand in a file name are replaced.
 std::string displayPart(const std::string& displayName) {
-  std::string part = displayName;
-  const std::size_t colon = part.find_last_of(':');
-  if (colon != std::string::npos) {
-    const std::size_t dot = part.find('.', colon);
-    if (dot != std::string::npos) part.erase(dot);
-  }
+  const std::size_t colon = displayName.find_last_of(':');
+  if (colon == std::string::npos) return displayName.empty() ? "_" : displayName;
+  std::string host = lowerCase(displayName.substr(0, colon));
+  if (const std::size_t slash = host.find('/'); slash != std::string::npos && host.front() != '/')
+    host.erase(0, slash + 1);  // "tcp/", "unix/", "inet6/"...
+  std::string number = displayName.substr(colon + 1);
+  number.erase(std::min(number.find('.'), number.size()));
+  if (const std::size_t digit = number.find_first_not_of('0'); digit != std::string::npos && digit > 0)
+    number.erase(0, digit);
+  else if (digit == std::string::npos && !number.empty())
+    number = "0";
+  std::string part = (isLocalHost(host) ? std::string() : host) + ":" + number;
   for (char& c : part)
     if (c == '/' || c == '\0') c = '_';
   return part;
