@@ -7,6 +7,8 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/thread_scheduling.h"
+
 namespace tov {
 
 namespace {
@@ -119,12 +121,25 @@ void TTimerThread::setInterval(std::uint32_t milliseconds) {
 
 TThreadPriority TTimerThread::threadPriority() const {
   // Qt keeps no priority for a thread that has not started; the stored one applies at start.
+  std::lock_guard lock(mutex_);
   return started_ ? fromQtPriority(priority()) : priority_;
 }
 
 void TTimerThread::setThreadPriority(TThreadPriority value) {
+  std::lock_guard lock(mutex_);
   priority_ = value;
-  if (started_) setPriority(toQtPriority(value));
+  if (started_) applyPriority();
+}
+
+void TTimerThread::applyPriority() {
+  const QThread::Priority wanted = toQtPriority(priority_);
+  if (priority() == QThread::IdlePriority && wanted != QThread::IdlePriority) {
+    // Until run() begins the thread cannot be addressed; run() applies the wanted priority then.
+    // Refused, the thread keeps the idle priority, in Qt's record as in the system.
+    // Qt would keep it in the idle class whatever priority came later.
+    if (nativeThread_ == nullptr || !leaveIdleScheduling(nativeThread_)) return;
+  }
+  setPriority(wanted);
 }
 
 void TTimerThread::signalWake() {
@@ -141,14 +156,16 @@ void TTimerThread::pause() {
 }
 
 void TTimerThread::resume() {
+  QThread::Priority startPriority;
   {
     std::lock_guard lock(mutex_);
     paused_ = false;
+    startPriority = toQtPriority(priority_);
   }
   wakeup_.notify_one();
   if (!started_) {
     started_ = true;
-    start(toQtPriority(priority_));
+    start(startPriority);
   }
 }
 
@@ -177,6 +194,14 @@ void TTimerThread::completeHandOver(bool handled) {
 
 void TTimerThread::run() {
   std::unique_lock lock(mutex_);
+  nativeThread_ = currentThreadId();
+  applyPriority();  // a change made since start() may not have reached the thread
+  tickUntilTerminated(lock);
+  // The thread ends once run() is left; its handle must not be used after that.
+  nativeThread_ = nullptr;
+}
+
+void TTimerThread::tickUntilTerminated(std::unique_lock<std::mutex>& lock) {
   // Termination is looked at only after a wait; the destructor signals the wake event, so
   // that wait is short.
   do {

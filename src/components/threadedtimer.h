@@ -88,18 +88,24 @@ class TTimerThread : public QThread {
  private:
   enum class HandOver { None, Pending, Completed, Failed, Cancelled };
 
+  // Gives the started thread the wanted priority. Called with mutex_ held, on either thread.
+  void applyPriority();
+  void tickUntilTerminated(std::unique_lock<std::mutex>& lock);
   bool waitOutInterval(std::unique_lock<std::mutex>& lock);
   void waitWhilePaused(std::unique_lock<std::mutex>& lock);
   bool handOver(std::unique_lock<std::mutex>& lock);  // false: the handler failed
 
   TThreadedTimer& owner_;
-  bool started_ = false;                            // user-interface thread only
-  TThreadPriority priority_ = TThreadPriority::tpNormal;  // until the thread runs
+  bool started_ = false;  // user-interface thread only
 
   // Shared with the worker: every field below is guarded by mutex_, and the worker is the
   // only thread that waits on wakeup_. The wake event is wakeSignalled_.
   mutable std::mutex mutex_;
   std::condition_variable wakeup_;
+  // The wanted priority; what the started thread has is what Qt reports.
+  TThreadPriority priority_ = TThreadPriority::tpNormal;
+  // The worker's own thread while run() runs; before and after it, nothing to address.
+  Qt::HANDLE nativeThread_ = nullptr;
   std::uint32_t interval_ = 1000;
   bool wakeSignalled_ = false;
   bool paused_ = true;
