@@ -27,4 +27,7 @@ set(CPACK_STRIP_FILES ON)
 # of documents and folders, and the font with Arial's metrics.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, pavucontrol, xdg-utils, fonts-liberation")
+# A school's own suite is made of Windows programs, which the menu starts through Wine; the
+# demo suite needs none, so the package recommends it rather than depending on it.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine")
 include(CPack)

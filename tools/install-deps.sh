@@ -12,6 +12,8 @@ packages=(
   timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev
   # tests and benchmarks, with the peers the benchmarks compare against
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libspng-dev libstb-dev
+  # tests of a real suite's Windows programs: Wine runs them, mingw-w64 builds the Windows stand-in
+  wine wine64 g++-mingw-w64-x86-64
   # the test desktop
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
   xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick

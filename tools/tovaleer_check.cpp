@@ -1,4 +1,5 @@
 // tovaleer-check [--strict] [--verbose] [FOLDER]
+// tovaleer-check --prepare-wine [FOLDER]
 // Reads a program folder (default: the current directory) the way the menu will, and tells
 // the people who install the suite, one line per problem, what is missing or unreadable and
 // what the pupil will meet because of it.
@@ -9,7 +10,9 @@
 //
 // Every file is read through the program's own code where the menu has one (the picture
 // layer, the wave header check, the MIDI file check), so that the tool and the menu agree
-// about what can be read.
+// about what can be read. Names are found as the menu finds them, in any letter case (a suite
+// copied from Windows media spells them as it likes); a difference in case alone is worth
+// knowing but harms nothing, so it is information, not a warning.
 
 #include <unistd.h>
 
@@ -25,10 +28,13 @@
 #include <system_error>
 #include <vector>
 
+#include "check_wine.h"
 #include "imaging/graphic.h"
 #include "imaging/picture.h"
 #include "platform/audio.h"
 #include "platform/errors.h"
+#include "platform/posix/file_names.h"
+#include "platform/posix/program_kind.h"
 #include "platform/sdl/midi_file_check.h"
 #include "sound/wave.h"
 
@@ -38,12 +44,15 @@ namespace {
 namespace fs = std::filesystem;
 
 enum ExitStatus { kMenuWillRun = 0, kMenuWouldFail = 1, kUsage = 2, kWarningsOnly = 3 };
+enum WineExitStatus { kWinePrepared = 0, kWineNotPrepared = 1 };
+
 
 struct Options {
   std::string folder = ".";
   bool strict = false;
   bool verbose = false;
   bool help = false;
+  bool prepareWine = false;
 };
 
 std::optional<Options> parseOptions(int argc, char** argv) {
@@ -57,6 +66,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
       options.strict = true;
     } else if (argument == "--verbose" || argument == "-v") {
       options.verbose = true;
+    } else if (argument == "--prepare-wine") {
+      options.prepareWine = true;
     } else if (argument.starts_with("-") || folderGiven) {
       return std::nullopt;
     } else {
@@ -70,6 +81,26 @@ std::optional<Options> parseOptions(int argc, char** argv) {
 // ---------------------------------------------------------------------------------------------
 // The report
 
+using posix::ProgramKind;
+
+constexpr std::array<ProgramKind, 5> kProgramKinds = {ProgramKind::Native, ProgramKind::Windows32,
+                                                      ProgramKind::Windows64, ProgramKind::Script,
+                                                      ProgramKind::NotRunnable};
+
+const char* kindName(ProgramKind kind) {
+  switch (kind) {
+    case ProgramKind::Native: return "native";
+    case ProgramKind::Windows32: return "Windows 32-bit";
+    case ProgramKind::Windows64: return "Windows 64-bit";
+    case ProgramKind::Script: return "script";
+    default: return "not runnable";
+  }
+}
+
+bool isWindowsKind(ProgramKind kind) { return kind == ProgramKind::Windows32 || kind == ProgramKind::Windows64; }
+
+// Problems one line each; what is in order, names found in another letter case and each
+// program's kind only with --verbose, and otherwise counted in a line before the summary.
 class Report {
  public:
   explicit Report(bool verbose) : verbose_(verbose) {}
@@ -86,11 +117,21 @@ class Report {
     ++checked_;
     if (verbose_) std::printf("ok: %s\n", text.c_str());
   }
+  void caseDifference(const std::string& asked, const std::string& found) {
+    ++caseDifferences_;
+    if (verbose_) std::printf("info: %s is found as %s (only the letter case differs)\n", asked.c_str(), found.c_str());
+  }
+  void programKind(ProgramKind kind) {
+    for (std::size_t i = 0; i < kProgramKinds.size(); ++i)
+      if (kProgramKinds[i] == kind) ++programsOfKind_[i];
+  }
 
   int errors() const { return errors_; }
   int warnings() const { return warnings_; }
 
   void summary(const std::string& folder) const {
+    printCaseDifferences();
+    printProgramKinds();
     if (errors_ > 0) {
       std::printf("Summary: %s and %s in %s: the menu would fail.\n", counted(errors_, "error").c_str(),
                   counted(warnings_, "warning").c_str(), folder.c_str());
@@ -109,10 +150,35 @@ class Report {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
   }
 
+  void printCaseDifferences() const {
+    if (caseDifferences_ == 0 || verbose_) return;
+    if (caseDifferences_ == 1) {
+      std::printf("info: 1 name differs only in letter case from the one the menu asks for: the menu finds it "
+                  "(--verbose lists it)\n");
+      return;
+    }
+    std::printf("info: %d names differ only in letter case from those the menu asks for: the menu finds them "
+                "(--verbose lists them)\n",
+                caseDifferences_);
+  }
+
+  void printProgramKinds() const {
+    std::string kinds;
+    int programs = 0;
+    for (std::size_t i = 0; i < kProgramKinds.size(); ++i) {
+      if (programsOfKind_[i] == 0) continue;
+      kinds += (kinds.empty() ? "" : ", ") + std::to_string(programsOfKind_[i]) + " " + kindName(kProgramKinds[i]);
+      programs += programsOfKind_[i];
+    }
+    if (programs > 0) std::printf("info: kinds of the %s: %s\n", counted(programs, "program").c_str(), kinds.c_str());
+  }
+
   bool verbose_;
   int errors_ = 0;
   int warnings_ = 0;
   int checked_ = 0;
+  int caseDifferences_ = 0;
+  std::array<int, kProgramKinds.size()> programsOfKind_{};
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -138,52 +204,30 @@ bool isPresent(const fs::path& path) {
   return fs::exists(path, ignored);
 }
 
-// The entry of folder whose name equals name but for letter case, if there is one.
-std::optional<std::string> entryDifferingInCase(const fs::path& folder, const std::string& name) {
-  const std::string wanted = lowerCase(name);
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string found = it->path().filename().string();
-    if (found != name && lowerCase(found) == wanted) return found;
+// A name the menu asks for and the path by which it exists here.
+struct Located {
+  std::string name;  // as the menu asks for it: "menu/m1.jpg"
+  fs::path path;     // folder/MENU/M1.JPG; folder/menu/m1.jpg when it exists in no letter case
+};
+
+Located locate(const fs::path& folder, const std::string& name, Report& report) {
+  const std::string asWritten = (folder / name).string();
+  const std::string resolved = posix::resolvePath(asWritten);
+  if (resolved != asWritten) {
+    // The folder itself exists as written, so only the part after it can have changed.
+    const std::size_t folderPart = asWritten.size() - name.size();
+    report.caseDifference(name, resolved.size() > folderPart ? resolved.substr(folderPart) : resolved);
   }
-  return std::nullopt;
+  return {name, resolved};
 }
 
-// Files copied from Windows often keep other letter cases ("Menu/M1.JPG"), which Linux does
-// not take for the names the menu asks for. Returns the relative name as it exists with other
-// letter cases, or nothing.
-std::optional<std::string> nameInOtherCase(const fs::path& folder, const std::string& relative) {
-  fs::path reached = folder;
-  std::string spelled;
-  bool differs = false;
-  for (const fs::path& part : fs::path(relative)) {
-    std::string name = part.string();
-    if (!isPresent(reached / name)) {
-      const std::optional<std::string> other = entryDifferingInCase(reached, name);
-      if (!other) return std::nullopt;
-      name = *other;
-      differs = true;
-    }
-    reached /= name;
-    spelled += (spelled.empty() ? "" : "/") + name;
-  }
-  return differs ? std::optional<std::string>(spelled) : std::nullopt;
-}
-
-// "X is missing" with a hint at a name that differs only in letter case.
-std::string missingText(const fs::path& folder, const std::string& relative) {
-  std::string text = relative + " is missing";
-  if (const std::optional<std::string> other = nameInOtherCase(folder, relative))
-    text += " (there is " + *other + ": names must match in letter case)";
-  return text;
-}
+std::string missingText(const Located& file) { return file.name + " is missing"; }
 
 // The menu takes a name that exists as a folder or another special file for a missing one.
-std::string absentText(const fs::path& folder, const std::string& relative) {
-  const fs::path path = folder / relative;
-  if (isFolder(path)) return relative + " is a folder, not a file";
-  if (isPresent(path)) return relative + " is not a regular file";
-  return missingText(folder, relative);
+std::string absentText(const Located& file) {
+  if (isFolder(file.path)) return file.name + " is a folder, not a file";
+  if (isPresent(file.path)) return file.name + " is not a regular file";
+  return missingText(file);
 }
 
 // The first bytes of a file, at most count; nothing when it cannot be read.
@@ -264,15 +308,16 @@ constexpr int kFrameWidth = 800;
 constexpr int kFrameHeight = 600;
 
 void checkFrame(const fs::path& folder, const FrameFile& frame, Report& report) {
-  const std::string name = frameName(frame);
-  if (!isRegularFile(folder / name)) {
-    report.error(absentText(folder, name) + ": the menu ends with \"Animation frame does not exists!\" at " +
+  const Located file = locate(folder, frameName(frame), report);
+  const std::string& name = file.name;
+  if (!isRegularFile(file.path)) {
+    report.error(absentText(file) + ": the menu ends with \"Animation frame does not exists!\" at " +
                  whenFrameIsShown(frame));
     return;
   }
   Picture picture;
   try {
-    picture.loadFromFile((folder / name).string());
+    picture.loadFromFile(file.path.string());
   } catch (const Exception& e) {
     report.error(name + " cannot be decoded (" + e.message() + "): the menu shows an error message instead of " +
                  whenFrameIsShown(frame));
@@ -357,13 +402,15 @@ std::string waveFaultText(const WaveCheck& check) {
   }
 }
 
-void checkSound(const fs::path& folder, const std::string& name, const SoundUse& use, const std::string& language,
-                Report& report) {
-  if (!isRegularFile(folder / name)) {
-    report.warning(absentText(folder, name) + ": " + use.what + language + " will be silent");
+void checkSound(const fs::path& folder, const std::string& soundName, const SoundUse& use,
+                const std::string& language, Report& report) {
+  const Located file = locate(folder, soundName, report);
+  const std::string& name = file.name;
+  if (!isRegularFile(file.path)) {
+    report.warning(absentText(file) + ": " + use.what + language + " will be silent");
     return;
   }
-  const WaveCheck check = checkWaveFile(folder / name);
+  const WaveCheck check = checkWaveFile(file.path);
   if (check.fault == WaveFault::None)
     report.good(name);
   else if (check.fault == WaveFault::Empty)
@@ -407,11 +454,10 @@ bool isPlayableMidi(const fs::path& path) {
   return bytes && sdl::isPlayableMidiFile(*bytes);
 }
 
-void checkSelectionTune(const fs::path& folder, Report& report) {
-  if (!isRegularFile(folder / kSelectionTune)) {
-    report.warning(absentText(folder, kSelectionTune) +
-                   ": the music starts only after the pupil's first activity has ended");
-  } else if (!isPlayableMidi(folder / kSelectionTune)) {
+void checkSelectionTune(const Located& tune, Report& report) {
+  if (!isRegularFile(tune.path)) {
+    report.warning(absentText(tune) + ": the music starts only after the pupil's first activity has ended");
+  } else if (!isPlayableMidi(tune.path)) {
     report.error(std::string(kSelectionTune) +
                  " is not a MIDI file the menu can play: at every start the menu asks whether to disable "
                  "the music, and the answer Yes deletes all the music and ends the menu");
@@ -421,23 +467,25 @@ void checkSelectionTune(const fs::path& folder, Report& report) {
 }
 
 void checkMusic(const fs::path& folder, Report& report) {
-  if (!isFolder(folder / kMusicFolder)) {
-    report.warning(absentText(folder, kMusicFolder) + ": there will be no background music");
+  const Located musicFolder = locate(folder, kMusicFolder, report);
+  if (!isFolder(musicFolder.path)) {
+    report.warning(absentText(musicFolder) + ": there will be no background music");
     return;
   }
-  const std::vector<std::string> pieces = musicPieces(folder / kMusicFolder);
-  const bool tunePresent = isRegularFile(folder / kSelectionTune);
+  const std::vector<std::string> pieces = musicPieces(musicFolder.path);
+  const Located tune = locate(folder, kSelectionTune, report);
+  const bool tunePresent = isRegularFile(tune.path);
   // The random music needs two pieces to choose from; with fewer it plays nothing.
   if (pieces.empty() || (pieces.size() == 1 && !tunePresent)) {
     report.warning(std::string("Music/ holds ") + (pieces.empty() ? "no MIDI files" : "one MIDI file and no mm8-select.mid") +
                    ": there will be no background music");
     return;
   }
-  checkSelectionTune(folder, report);
+  checkSelectionTune(tune, report);
   for (const std::string& piece : pieces) {
     const std::string name = std::string(kMusicFolder) + "/" + piece;
-    if (name == kSelectionTune) continue;  // checked above, with its own consequence
-    if (isPlayableMidi(folder / name))
+    if (musicFolder.path / piece == tune.path) continue;  // checked above, with its own consequence
+    if (isPlayableMidi(musicFolder.path / piece))
       report.good(name);
     else
       report.warning(name + " is not a MIDI file the menu can play: when the random choice falls on it, the "
@@ -473,10 +521,6 @@ std::optional<std::string> interpreterOf(const std::string& head) {
   return interpreter;
 }
 
-bool isNativeProgram(const std::string& head) {
-  return head.starts_with(std::string("\x7f" "ELF", 4)) || head.starts_with("#!");
-}
-
 enum class ProgramFault {
   None,
   Missing,
@@ -485,80 +529,96 @@ enum class ProgramFault {
   NotRegular,
   Unreadable,
   NotExecutable,       // a program or script without its execute permission
-  WindowsProgram,
+  DamagedWindows,      // "MZ", but no Windows image that Wine could load
+  WineMissing,         // a Windows program that this machine cannot run: the detail says why
   MissingInterpreter,  // the detail names it
   UnknownFormat,       // executable, but the kernel has no way to run it
   OwnerOnly,
 };
 
 struct ProgramCheck {
-  ProgramCheck(ProgramFault fault = ProgramFault::None, std::string detail = {})
-      : fault(fault), detail(std::move(detail)) {}
+  ProgramCheck(ProgramFault fault = ProgramFault::None, std::optional<ProgramKind> kind = std::nullopt,
+               std::string detail = {})
+      : fault(fault), kind(kind), detail(std::move(detail)) {}
   ProgramFault fault;
-  std::string detail;  // the interpreter of a script
+  std::optional<ProgramKind> kind;  // known once the file could be read
+  std::string detail;
 };
 
-// What the menu's starter will make of the file: it spawns an executable file, hands any
-// other file or folder to the desktop's opener, and is refused a program without the execute
-// permission.
+// A Windows program goes to Wine, which reads it and needs no execute permission (files
+// copied from Windows media often have none).
+ProgramCheck checkWindowsProgram(ProgramKind kind) {
+  if (std::optional<std::string> shortcoming = check::wineShortcoming(kind))
+    return {ProgramFault::WineMissing, kind, std::move(*shortcoming)};
+  return {ProgramFault::None, kind};
+}
+
+// What the menu's starter will make of the file: it spawns an executable file, starts a
+// Windows program through Wine, hands any other file or folder to the desktop's opener, and
+// is refused a program without the execute permission.
 ProgramCheck checkProgramFile(const fs::path& path) {
   if (isFolder(path)) return ProgramFault::Folder;
   if (!isPresent(path)) return ProgramFault::Missing;
   if (!isRegularFile(path)) return ProgramFault::NotRegular;
   // The kernel reads at most 256 bytes of a script's first line.
   const std::optional<std::string> head = readHead(path, 256);
-  if (!executableForThisUser(path)) {
-    if (!head) return ProgramFault::Unreadable;
-    if (isNativeProgram(*head)) return ProgramFault::NotExecutable;
-    if (head->starts_with("MZ")) return ProgramFault::WindowsProgram;
-    return ProgramFault::Document;
+  if (!head) {
+    // The kernel may run a program that it may not let us read.
+    return executableForThisUser(path) ? ProgramFault::None : ProgramFault::Unreadable;
   }
-  if (executableOnlyForRoot(path)) return ProgramFault::OwnerOnly;
-  if (!head) return {};  // the kernel may run a program that it may not let us read
-  if (head->starts_with("MZ")) return ProgramFault::WindowsProgram;
-  if (!isNativeProgram(*head)) return ProgramFault::UnknownFormat;
+  const ProgramKind kind = posix::programKindOf(path.string());
+  if (isWindowsKind(kind)) return checkWindowsProgram(kind);
+  const bool startsAsWindows = head->starts_with("MZ");
+  if (!executableForThisUser(path)) {
+    if (kind != ProgramKind::NotRunnable) return {ProgramFault::NotExecutable, kind};
+    return {startsAsWindows ? ProgramFault::DamagedWindows : ProgramFault::Document, kind};
+  }
+  if (executableOnlyForRoot(path)) return {ProgramFault::OwnerOnly, kind};
+  if (startsAsWindows) return {ProgramFault::DamagedWindows, kind};
+  if (kind == ProgramKind::NotRunnable) return {ProgramFault::UnknownFormat, kind};
   if (const std::optional<std::string> interpreter = interpreterOf(*head);
       interpreter && !executableForThisUser(*interpreter))
-    return {ProgramFault::MissingInterpreter, *interpreter};
-  return {};
+    return {ProgramFault::MissingInterpreter, kind, *interpreter};
+  return {ProgramFault::None, kind};
 }
 
 // The fault in plain words, without its consequence.
-std::string programFaultText(const fs::path& folder, const std::string& relative, const ProgramCheck& check) {
+std::string programFaultText(const Located& program, const ProgramCheck& check) {
+  const std::string& name = program.name;
   switch (check.fault) {
-    case ProgramFault::Missing: return missingText(folder, relative);
-    case ProgramFault::NotRegular: return relative + " is not a regular file";
-    case ProgramFault::Unreadable: return relative + " cannot be read and is not executable";
+    case ProgramFault::Missing: return missingText(program);
+    case ProgramFault::NotRegular: return name + " is not a regular file";
+    case ProgramFault::Unreadable: return name + " cannot be read and is not executable";
     case ProgramFault::NotExecutable:
-      return relative + " is not executable (its execute permission is missing: chmod +x)";
-    case ProgramFault::WindowsProgram: return relative + " is a Windows program, which this system cannot run";
+      return name + " is not executable (its execute permission is missing: chmod +x)";
+    case ProgramFault::DamagedWindows:
+      return name + " is a DOS program or a damaged Windows program, which neither this system nor Wine can run";
+    case ProgramFault::WineMissing:
+      return name + " is a " + kindName(check.kind.value_or(ProgramKind::NotRunnable)) + " program and " +
+             check.detail;
     case ProgramFault::MissingInterpreter:
-      return relative + " is a script whose interpreter " + check.detail + " is missing or not executable";
+      return name + " is a script whose interpreter " + check.detail + " is missing or not executable";
     case ProgramFault::UnknownFormat:
-      return relative + " is marked executable but is neither a program of this system nor a script";
+      return name + " is marked executable but is neither a program of this system nor a script";
     case ProgramFault::OwnerOnly:
-      return relative + " is executable for its owner or group only, not for the pupils' accounts";
-    default: return relative;
+      return name + " is executable for its owner or group only, not for the pupils' accounts";
+    default: return name;
   }
 }
 
-void checkProgram(const fs::path& folder, const std::string& relative, const std::string& whatItIs,
-                  Report& report) {
-  const ProgramCheck check = checkProgramFile(folder / relative);
-  switch (check.fault) {
-    case ProgramFault::None: report.good(relative); return;
-    case ProgramFault::Folder:
-      report.warning(relative + " is a folder, not a program: choosing " + whatItIs +
-                     " opens the folder in a file manager");
-      return;
-    case ProgramFault::Document:
-      report.warning(relative + " is not a program: choosing " + whatItIs + " opens the file as a document");
-      return;
-    default:
-      report.warning(programFaultText(folder, relative, check) + ": " + whatItIs +
-                     " will not start, and the pupil sees the system's error message");
-  }
+// "OPSIE1/opsie1.exe: Windows 32-bit program, started through Wine"
+std::string programInOrderText(const std::string& name, const ProgramCheck& check) {
+  if (!check.kind) return name;
+  std::string text = name + ": " + kindName(*check.kind);
+  if (*check.kind != ProgramKind::Script) text += " program";
+  if (isWindowsKind(*check.kind)) text += ", started through Wine";
+  return text;
 }
+
+struct SuiteProgram {
+  std::string name;      // as the menu asks for it
+  std::string whatItIs;  // what the pupil chooses to start it
+};
 
 constexpr std::array<const char*, 9> kActivities = {
     "reading comprehension", "reading concentration", "spelling recognition",
@@ -566,30 +626,63 @@ constexpr std::array<const char*, 9> kActivities = {
     "division",              "addition",              "subtraction",
 };
 
-void checkPrograms(const fs::path& folder, Report& report) {
+std::vector<SuiteProgram> suitePrograms() {
+  std::vector<SuiteProgram> programs;
   for (int option = 1; option <= 9; ++option) {
     const std::string number = std::to_string(option);
     const std::string activity = kActivities[std::size_t(option - 1)];
-    checkProgram(folder, "OPSIE" + number + "/opsie" + number + ".exe",
-                 "the Afrikaans activity " + activity + " (option " + number + ")", report);
-    checkProgram(folder, "Option" + number + "/option" + number + ".exe",
-                 "the English activity " + activity + " (option " + number + ")", report);
+    programs.push_back({"OPSIE" + number + "/opsie" + number + ".exe",
+                        "the Afrikaans activity " + activity + " (option " + number + ")"});
+    programs.push_back({"Option" + number + "/option" + number + ".exe",
+                        "the English activity " + activity + " (option " + number + ")"});
   }
-  checkProgram(folder, "report/report.exe", "the report program", report);
+  programs.push_back({"report/report.exe", "the report program"});
+  return programs;
+}
+
+void checkProgram(const fs::path& folder, const SuiteProgram& suiteProgram, Report& report) {
+  const Located program = locate(folder, suiteProgram.name, report);
+  const std::string& name = program.name;
+  const std::string& whatItIs = suiteProgram.whatItIs;
+  const ProgramCheck check = checkProgramFile(program.path);
+  if (check.kind) report.programKind(*check.kind);
+  switch (check.fault) {
+    case ProgramFault::None: report.good(programInOrderText(name, check)); return;
+    case ProgramFault::Folder:
+      report.warning(name + " is a folder, not a program: choosing " + whatItIs +
+                     " opens the folder in a file manager");
+      return;
+    case ProgramFault::Document:
+      report.warning(name + " is not a program: choosing " + whatItIs + " opens the file as a document");
+      return;
+    case ProgramFault::WineMissing:
+      report.warning(programFaultText(program, check) + ": " + whatItIs +
+                     " will not start, and the pupil sees a message that this computer needs Wine");
+      return;
+    default:
+      report.warning(programFaultText(program, check) + ": " + whatItIs +
+                     " will not start, and the pupil sees the system's error message");
+  }
+}
+
+void checkPrograms(const fs::path& folder, Report& report) {
+  for (const SuiteProgram& program : suitePrograms()) checkProgram(folder, program, report);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Advertisement pictures and the display setting
 
-void checkAdvertPicture(const fs::path& folder, const std::string& name, const std::string& whenMissing,
+void checkAdvertPicture(const fs::path& folder, const std::string& pictureName, const std::string& whenMissing,
                         Report& report) {
-  if (!isRegularFile(folder / name)) {
-    report.warning(absentText(folder, name) + ": " + whenMissing);
+  const Located file = locate(folder, pictureName, report);
+  const std::string& name = file.name;
+  if (!isRegularFile(file.path)) {
+    report.warning(absentText(file) + ": " + whenMissing);
     return;
   }
   try {
     Picture picture;
-    picture.loadFromFile((folder / name).string());
+    picture.loadFromFile(file.path.string());
     report.good(name);
   } catch (const Exception& e) {
     report.warning(name + " cannot be decoded (" + e.message() +
@@ -613,9 +706,10 @@ void checkAdvertPictures(const fs::path& folder, Report& report) {
 
 // Optional: only a file that is there and cannot be read is a problem.
 void checkDisplaySettings(const fs::path& folder, Report& report) {
-  const std::string name = "displaysettings.txt";
-  if (!isPresent(folder / name)) return;
-  if (!isRegularFile(folder / name) || !readHead(folder / name, 1)) {
+  const Located file = locate(folder, "displaysettings.txt", report);
+  const std::string& name = file.name;
+  if (!isPresent(file.path)) return;
+  if (!isRegularFile(file.path) || !readHead(file.path, 1)) {
     report.warning(name + " cannot be read: the menu shows an error message at the start and does not "
                           "switch the display");
     return;
@@ -625,12 +719,15 @@ void checkDisplaySettings(const fs::path& folder, Report& report) {
 
 // ---------------------------------------------------------------------------------------------
 
+bool isFolderGiven(const Options& options) {
+  if (isFolder(options.folder)) return true;
+  std::fprintf(stderr, "%s\n", formatError(ErrorCode::CheckFolderNotFound, options.folder).c_str());
+  return false;
+}
+
 int checkFolder(const Options& options) {
+  if (!isFolderGiven(options)) return kUsage;
   const fs::path folder = options.folder;
-  if (!isFolder(folder)) {
-    std::fprintf(stderr, "%s\n", formatError(ErrorCode::CheckFolderNotFound, options.folder).c_str());
-    return kUsage;
-  }
   registerBuiltInGraphicKinds();
   Report report(options.verbose);
   checkFrames(folder, report);
@@ -646,6 +743,25 @@ int checkFolder(const Options& options) {
   return kMenuWillRun;
 }
 
+// Once the prefix is there, what Wine on this machine still cannot run: a prefix made without
+// the 32-bit part serves 32-bit programs only after that part is installed.
+void reportProgramsWineCannotRun(const fs::path& folder) {
+  Report report(false);
+  for (const SuiteProgram& suiteProgram : suitePrograms()) {
+    const Located program = locate(folder, suiteProgram.name, report);
+    const ProgramCheck check = checkWindowsProgram(posix::programKindOf(program.path.string()));
+    if (check.fault == ProgramFault::WineMissing)
+      report.warning(programFaultText(program, check) + ": " + suiteProgram.whatItIs + " will not start");
+  }
+}
+
+int prepareWine(const Options& options) {
+  if (!isFolderGiven(options)) return kUsage;
+  if (!check::prepareWinePrefix()) return kWineNotPrepared;
+  reportProgramsWineCannotRun(options.folder);
+  return kWinePrepared;
+}
+
 }  // namespace
 }  // namespace tov
 
@@ -659,5 +775,6 @@ int main(int argc, char** argv) {
     std::printf("%s\n%s\n", tov::errorText(tov::ErrorCode::CheckToolUsage), tov::errorText(tov::ErrorCode::CheckToolHelp));
     return tov::kMenuWillRun;
   }
+  if (options->prepareWine) return tov::prepareWine(*options);
   return tov::checkFolder(*options);
 }

@@ -39,7 +39,13 @@ void TForm1::LaunchActivity(const std::string& relativePath) {
   if (activityRunning) return;
   activityRunning = true;
   const std::string program = resolveFileName(programFolder + relativePath);
-  startProgram(program, activityParameters(programFolder, pupilName));
+  startProgram(program, activityParameters(folderAsSeenBy(program), pupilName));
+}
+
+// A Windows program is given the folder as Wine shows it: Z: with backslashes, ending in one,
+// so that it can join its own file names to it.
+std::string TForm1::folderAsSeenBy(const std::string& program) const {
+  return platform_.processes->pathAsSeenBy(program, programFolder);
 }
 
 void TForm1::startProgram(const std::string& command, const std::string& parameters) {
@@ -90,7 +96,7 @@ void TForm1::reportbut2Click() {
 void TForm1::startReport() {
   PlayFxSound("report.wav");
   const std::string program = resolveFileName(programFolder + "report/report.exe");
-  startProgram(program, reportParameters(programFolder, pupilName, language));
+  startProgram(program, reportParameters(folderAsSeenBy(program), pupilName, language));
 }
 
 }  // namespace tov

@@ -242,6 +242,7 @@ class TForm1 : public TForm {
   void wireVolumeEvents();
   void wireExitEvents();
   void startProgram(const std::string& command, const std::string& parameters);
+  std::string folderAsSeenBy(const std::string& program) const;
   void startReport();
   void backFromProgram();
   void chooseLanguage(int chosen, const char* soundsFolder);

@@ -115,25 +115,41 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::InvalidTimeEncode, "Invalid argument to time encode: %s"},
     {ErrorCode::MorphRateOutOfRange, "BlendRate must be between 0 and 256"},
     {ErrorCode::InvalidCursorResource, "Invalid cursor resource: %s"},
-    {ErrorCode::CheckToolUsage, "usage: tovaleer-check [--strict] [--verbose] [FOLDER]"},
+    {ErrorCode::CheckToolUsage,
+     "usage: tovaleer-check [--strict] [--verbose] [FOLDER]\n"
+     "       tovaleer-check --prepare-wine [FOLDER]"},
     {ErrorCode::CheckToolHelp,
      "Checks a program folder of Tovaleer Gr 4-5 (default: the current directory) for every file\n"
      "the menu will need: the frames of both languages in menu/, the sounds in fxsounds/,\n"
      "Sounds-afr/ and Sounds-eng/, the music in Music/, the eighteen activity programs and\n"
      "report/report.exe (and whether they can be started), the advertisement pictures add_A.jpg,\n"
      "addback_A.jpg, add_E.jpg and addback_E.jpg. Pictures, sounds and music are read the way the\n"
-     "menu reads them. Each problem is one line, then a summary line follows.\n"
+     "menu reads them. Names are found in any letter case, as the menu finds them (of several\n"
+     "names that differ only in case, the first in byte order). Each problem is one line, then a\n"
+     "summary line follows.\n"
      "\n"
      "  error:   the menu would fail: it ends, or asks a question that can end it\n"
      "           (a frame missing or undecodable, a selection tune that cannot be played)\n"
      "  warning: something will be silent or will not work (a sound, the music, an activity,\n"
-     "           the report program, the advertisement screen)\n"
+     "           the report program, the advertisement screen); a Windows program that this\n"
+     "           machine cannot run names the command that installs Wine or its 32-bit part\n"
+     "  info:    no problem, for the record: how many names differ from the menu's only in\n"
+     "           letter case, and the kinds of the programs (native, Windows 32-bit, Windows\n"
+     "           64-bit, script, not runnable); Windows programs are started through Wine\n"
      "\n"
      "  --strict   warnings alone also give a non-zero exit status (3)\n"
-     "  --verbose  also lists every file that is in order\n"
+     "  --verbose  also lists every file that is in order with each program's kind, and each\n"
+     "             name found in another letter case\n"
      "\n"
      "Exit status: 0 the menu will run (warnings may remain); 1 the menu would fail;\n"
-     "2 a wrong command line or no such folder; 3 warnings only, with --strict."},
+     "2 a wrong command line or no such folder; 3 warnings only, with --strict.\n"
+     "\n"
+     "tovaleer-check --prepare-wine [FOLDER] prepares Wine for the folder's Windows programs ahead,\n"
+     "so that the first pupil's start does not wait for it: it runs wine wineboot -i, which\n"
+     "creates the Wine prefix of the account that runs it (WINEPREFIX, else ~/.wine; run it as the\n"
+     "pupils' account), says which prefix it prepared, and warns of programs in FOLDER that this\n"
+     "machine's Wine cannot run. Exit status: 0 prepared; 1 not prepared (no wine on PATH, or\n"
+     "wineboot failed); 2 a wrong command line or no such folder."},
     {ErrorCode::CheckFolderNotFound, "tovaleer-check: %s is not a folder"},
     {ErrorCode::OneInstanceDuplicate, "TOneInstance:\rAlready one TOneInstance control in this project!"},
     {ErrorCode::AdvertAssetsToolUsage,
@@ -168,6 +184,15 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::MidiFilesNotRemoved,
      "The music could not be turned off: these MIDI files in %s could not be removed. Ask "
      "whoever looks after this computer to remove them; until then the menu plays no music."},
+    {ErrorCode::StartNeedsWine,
+     "\"%s\" is a Windows program. To run Windows programs, this computer needs Wine, which "
+     "is not installed. Ask whoever looks after this computer to install it; on Debian or "
+     "Ubuntu: sudo apt install wine"},
+    {ErrorCode::StartNeedsWine32Bit,
+     "\"%s\" is a 32-bit Windows program. To run it, this computer needs the 32-bit part of "
+     "Wine, which is not installed. Ask whoever looks after this computer to install it; on "
+     "Debian or Ubuntu: sudo dpkg --add-architecture i386 && sudo apt update && sudo apt "
+     "install wine32:i386"},
 };
 }  // namespace
 

@@ -92,6 +92,8 @@ enum class ErrorCode {
   GuardianPointerNotGivenBack,
   FramePictureUnreadable,   // %s: the frame's file name
   MidiFilesNotRemoved,      // %s: the music folder
+  StartNeedsWine,           // %s: the Windows program
+  StartNeedsWine32Bit,      // %s: the 32-bit Windows program
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

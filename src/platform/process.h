@@ -66,6 +66,9 @@ class IProcessStarter {
 
   // The text the system's own message box shows for a failed start of file.
   virtual std::string failureMessage(int instanceResult, const std::string& file) = 0;
+
+  // The form in which program expects a path of ours: unchanged for a native program; for a Windows program, Wine's form of it (Z: and backslashes), a folder (ending in "/") keeping its closing separator.
+  virtual std::string pathAsSeenBy(const std::string& program, const std::string& path) = 0;
 };
 
 }  // namespace tov

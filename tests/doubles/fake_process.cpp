@@ -1,5 +1,7 @@
 #include "doubles/fake_process.h"
 
+#include <algorithm>
+
 #include "platform/posix/command_line.h"
 
 namespace tov::test {
@@ -36,6 +38,13 @@ void FakeProcessStarter::release(ProcessHandle process) {
 
 std::string FakeProcessStarter::failureMessage(int instanceResult, const std::string& file) {
   return "failed " + std::to_string(instanceResult) + ": " + file;
+}
+
+std::string FakeProcessStarter::pathAsSeenBy(const std::string& program, const std::string& path) {
+  if (!windowsPrograms.contains(program)) return path;
+  std::string windows = "Z:" + path;
+  std::replace(windows.begin(), windows.end(), '/', '\\');
+  return windows;
 }
 
 void FakeProcessStarter::finish(ProcessHandle process, int exitCode) {

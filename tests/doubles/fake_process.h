@@ -3,6 +3,7 @@
 // test end a "process" with an exit code.
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ class FakeProcessStarter : public IProcessStarter {
   int failWith = 0;
   // A wait() ends the process with this code (a double cannot block).
   int exitCodeOnWait = 0;
+  // Programs that pathAsSeenBy() treats as Windows programs under Wine.
+  std::set<std::string> windowsPrograms;
 
   std::vector<Start> starts;
   std::vector<ProcessHandle> released;
@@ -38,6 +41,8 @@ class FakeProcessStarter : public IProcessStarter {
   void release(ProcessHandle process) override;
   // "failed CODE: FILE", so a test sees what reached the message box.
   std::string failureMessage(int instanceResult, const std::string& file) override;
+  // path itself; for a program in windowsPrograms, "Z:" and path with backslashes.
+  std::string pathAsSeenBy(const std::string& program, const std::string& path) override;
 
   // Ends a started process; its next poll reports the code.
   void finish(ProcessHandle process, int exitCode = 0);

@@ -7,9 +7,11 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -81,19 +83,6 @@ bool isLit(Rgb c) { return isYellow(c) || isGreen(c); }
 // argument, tab-separated; \\, \t, \n and \r stand for the characters themselves.
 using LogLine = std::vector<std::string>;
 
-std::string unescaped(const std::string& field) {
-  std::string value;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] != '\\' || i + 1 == field.size()) {
-      value += field[i];
-      continue;
-    }
-    const char next = field[++i];
-    value += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-  }
-  return value;
-}
-
 std::vector<LogLine> parseLog(const std::string& text) {
   std::vector<LogLine> lines;
   std::istringstream in(text);
@@ -101,8 +90,8 @@ std::vector<LogLine> parseLog(const std::string& text) {
     LogLine fields;
     std::size_t start = 0;
     for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
-      fields.push_back(unescaped(line.substr(start, tab - start)));
-    fields.push_back(unescaped(line.substr(start)));
+      fields.push_back(unescapedLogField(line.substr(start, tab - start)));
+    fields.push_back(unescapedLogField(line.substr(start)));
     lines.push_back(fields);
   }
   return lines;
@@ -158,7 +147,7 @@ class JourneyEndToEnd : public DesktopSuite {
   void startMenu() {
     std::string why;
     const std::string command = "cd " + shellQuoted(folder_.string()) + " && TOVALEER_STANDIN_LOG=" + shellQuoted(logPath_) +
-                                " exec " + shellQuoted(kBuildDir + "/tovaleer");
+                                " " + environment_ + " exec " + shellQuoted(kBuildDir + "/tovaleer");
     menu_ = session_->launch({"sh", "-c", command}, (folder_ / "menu.log").string(), &why);
     ASSERT_TRUE(menu_) << why;
     ASSERT_TRUE(session_->waitFor([&] { return !menuWindow().empty(); }, kWindowMs)) << menuLog();
@@ -215,14 +204,15 @@ class JourneyEndToEnd : public DesktopSuite {
   }
 
   double difference(const std::string& frame, const std::string& region) {
-    lastDifference_ = frameDifference(*session_, folder_, frame, region);
+    lastDifference_ = frameDifference(*session_, referenceFolder_.empty() ? folder_ : referenceFolder_, frame, region);
     return lastDifference_;
   }
 
   // The frame's middle only: the mute picture, the report and exit buttons lie at the edges.
   bool screenShows(const std::string& frame) {
     const bool same = difference(frame, "[700x360+50+50]") < 0.04;
-    if (!same) session_->run("cp " + shellQuoted((folder_ / "shot.png").string()) + " /tmp/tovaleer-journey-last-shot.png");
+    const fs::path shot = (referenceFolder_.empty() ? folder_ : referenceFolder_) / "shot.png";
+    if (!same) session_->run("cp " + shellQuoted(shot.string()) + " /tmp/tovaleer-journey-last-shot.png");
     return same;
   }
 
@@ -346,6 +336,8 @@ class JourneyEndToEnd : public DesktopSuite {
   }
 
   fs::path folder_;
+  fs::path referenceFolder_;  // where the frames to compare with lie; empty: folder_
+  std::string environment_;   // NAME=value words for the menu's command
   std::string programFolder_;
   std::string logPath_;
   double lastDifference_ = 1.0;
@@ -568,6 +560,129 @@ TEST_F(LeavingEndToEnd, TheMutePictureStartsTheVolumeControlWithTheMenuOutOfTheW
                   "kill $(xdotool getwindowpid $w 2>/dev/null) 2>/dev/null; done");
     return normal(*session_, menuWindow());
   }, 30000)) << windowState(*session_, menuWindow());
+}
+
+}  // namespace
+}  // namespace tov::test
+
+namespace tov::test {
+namespace {
+
+// A school's own suite as it is copied from Windows media: every name in upper case, and
+// Windows programs at every activity path and at the report path. The Windows stand-in (built
+// with mingw-w64) logs its wide command line, its arguments as CommandLineToArgvW splits them
+// and its working folder, and ends by itself.
+class SchoolSuiteEndToEnd : public LeavingEndToEnd {
+ protected:
+  static void SetUpTestSuite() {
+    LeavingEndToEnd::SetUpTestSuite();
+    whyNoWine_.clear();
+    if (std::string(TOVALEER_STANDIN_WINDOWS).empty() || !fs::exists(TOVALEER_STANDIN_WINDOWS))
+      whyNoWine_ = "the Windows stand-in was not built (no mingw-w64)";
+    else if (std::system("command -v wine >/dev/null") != 0)
+      whyNoWine_ = "wine is not installed";
+    else if (!fs::exists(winePrefix() / "system.reg") &&
+             std::system(("WINEPREFIX=" + shellQuoted(winePrefix().string()) +
+                          " WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml= DISPLAY= wine wineboot -i >/dev/null 2>&1 && "
+                          "WINEPREFIX=" + shellQuoted(winePrefix().string()) + " wineserver -w").c_str()) != 0)
+      whyNoWine_ = "the Wine prefix could not be made";
+  }
+
+  static fs::path winePrefix() { return fs::path(kBuildDir) / "wineprefix"; }
+
+  void SetUp() override {
+    LeavingEndToEnd::SetUp();
+    if (HasFatalFailure() || IsSkipped()) return;
+    if (!whyNoWine_.empty()) {
+      if (xTestsRequired()) FAIL() << whyNoWine_;
+      GTEST_SKIP() << whyNoWine_;
+    }
+    // The frames to compare the screen with keep their demo names.
+    referenceFolder_ = folder_ / "reference";
+    fs::create_directories(referenceFolder_);
+    fs::create_directory_symlink(fs::canonical(fs::path(kBuildDir) / "suite" / "menu"), referenceFolder_ / "menu");
+    for (const char* program : {"OPSIE1/opsie1.exe", "OPSIE2/opsie2.exe", "OPSIE3/opsie3.exe", "OPSIE4/opsie4.exe",
+                                "OPSIE5/opsie5.exe", "OPSIE6/opsie6.exe", "OPSIE7/opsie7.exe", "OPSIE8/opsie8.exe",
+                                "OPSIE9/opsie9.exe", "Option1/option1.exe", "Option2/option2.exe", "Option3/option3.exe",
+                                "Option4/option4.exe", "Option5/option5.exe", "Option6/option6.exe", "Option7/option7.exe",
+                                "Option8/option8.exe", "Option9/option9.exe", "report/report.exe"})
+      fs::copy_file(TOVALEER_STANDIN_WINDOWS, folder_ / program, fs::copy_options::overwrite_existing);
+    std::ofstream(folder_ / "displaysettings.txt") << "SET=YES\n";
+    upperCaseEveryName(folder_, {"reference", "standin.log"});
+    windowsFolder_ = "Z:" + programFolder_;
+    std::replace(windowsFolder_.begin(), windowsFolder_.end(), '/', '\\');
+    // A locale that is not UTF-8: the name's letters must reach the program all the same.
+    environment_ = "LANG=C LC_ALL= LC_CTYPE= WINEDEBUG=-all TOVALEER_STANDIN_DONE_AFTER_MS=3000 WINEPREFIX=" +
+                   shellQuoted(winePrefix().string());
+  }
+
+  void TearDown() override {
+    LeavingEndToEnd::TearDown();
+    if (whyNoWine_.empty())
+      std::system(("WINEPREFIX=" + shellQuoted(winePrefix().string()) + " wineserver -k 2>/dev/null").c_str());
+  }
+
+  static void upperCaseEveryName(const fs::path& folder, const std::vector<std::string>& keep) {
+    std::vector<fs::path> entries;
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (std::find(keep.begin(), keep.end(), entry.path().filename().string()) == keep.end()) entries.push_back(entry.path());
+    for (const fs::path& entry : entries) {
+      if (fs::is_directory(entry) && !fs::is_symlink(entry)) upperCaseEveryName(entry, {});
+      std::string name = entry.filename().string();
+      std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::toupper(c)); });
+      if (name != entry.filename().string()) fs::rename(entry, entry.parent_path() / name);
+    }
+  }
+
+  // A start of the Windows stand-in: its arguments after the program's own name, and its
+  // working folder (the log has the wide command line, then every argument, then the folder).
+  struct WindowsStart {
+    std::vector<std::string> arguments;
+    std::string folder;
+  };
+  std::optional<WindowsStart> windowsStart(std::size_t count) {
+    const auto line = waitForStart(count);
+    if (!line || line->size() < 3) return std::nullopt;
+    return WindowsStart{{line->begin() + 2, line->end() - 1}, line->back()};
+  }
+
+  // The menu minimised while the program runs, and normal again after it has ended by itself.
+  void expectAwayWhileItRuns() {
+    EXPECT_TRUE(session_->waitFor([&] { return minimised(*session_, menuWindow()); }, kWindowMs))
+        << "the menu is not minimised while the Windows program runs";
+    EXPECT_TRUE(session_->waitFor([&] { return normal(*session_, menuWindow()); }, 30000))
+        << "the menu did not come back after the Windows program ended";
+  }
+
+  static std::string whyNoWine_;
+  std::string windowsFolder_;
+};
+
+std::string SchoolSuiteEndToEnd::whyNoWine_;
+
+TEST_F(SchoolSuiteEndToEnd, UpperCaseNamesAndWindowsProgramsWorkAsTheDemoSuiteDoes) {
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  EXPECT_EQ(currentMode(*session_), "800x600") << "DISPLAYSETTINGS.TXT allows the switch";
+  ASSERT_NO_FATAL_FAILURE(toMenu(Language::English, "zoë bo", Hand::Right));
+
+  click(option(6).area);
+  const auto activity = windowsStart(1);
+  ASSERT_TRUE(activity) << menuLog();
+  EXPECT_EQ(activity->arguments, (std::vector<std::string>{"*" + windowsFolder_ + "#", "*ZOË BO#", "*#", "*#", "*TRUE#"}));
+  EXPECT_EQ(activity->folder + "\\", windowsFolder_) << "the program folder is the working folder";
+  ASSERT_NO_FATAL_FAILURE(expectAwayWhileItRuns());
+  reachScreen("m10e.jpg");
+
+  click(kMenuReport);
+  const auto report = windowsStart(2);
+  ASSERT_TRUE(report) << menuLog();
+  EXPECT_EQ(report->arguments,
+            (std::vector<std::string>{windowsFolder_ + "*", "ZOË BO*", "*", "*", "TRUE*", "ENG*"}));
+  ASSERT_NO_FATAL_FAILURE(expectAwayWhileItRuns());
+
+  click(kMenuExit);
+  ASSERT_NO_FATAL_FAILURE(expectAdvertisementIn('E'));
+  ASSERT_NO_FATAL_FAILURE(leaveThroughTheAdvertisement());
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Starting the activities and the report program with a test double of the starter.
+#include <algorithm>
+
 #include "mainmenu/menu_fixture.h"
 
 namespace tov::test {
@@ -111,6 +113,25 @@ TEST_F(LaunchTest, MusicThatCannotOpenAfterAFailedStartStillEndsOnTheMenuScreen)
   chooseOption(menu, 5);
   ASSERT_EQ(platform.processes.starts.size(), 2u) << "later launches work";
   EXPECT_TRUE(menu.isMinimized());
+}
+
+TEST_F(LaunchTest, ProgramsInAnyLetterCaseAndWindowsProgramsGetTheFolderInWinesForm) {
+  writeFile("OPTION6/OPTION6.EXE", "MZ");
+  writeFile("REPORT/Report.exe", "MZ");
+  RecordingForm& menu = readyMenu(2);
+  const std::string activity = menu.programFolder + "OPTION6/OPTION6.EXE";
+  const std::string report = menu.programFolder + "REPORT/Report.exe";
+  platform.processes.windowsPrograms = {activity, report};
+  std::string windowsFolder = "Z:" + menu.programFolder;
+  std::replace(windowsFolder.begin(), windowsFolder.end(), '/', '\\');
+
+  chooseOption(menu, 6);
+  menu.reportbut2Click();
+  ASSERT_EQ(platform.processes.starts.size(), 2u) << ::testing::PrintToString(messageTexts());
+  EXPECT_EQ(platform.processes.starts[0].file, activity);
+  EXPECT_EQ(platform.processes.starts[0].argv[0], "*" + windowsFolder + "#");
+  EXPECT_EQ(platform.processes.starts[1].file, report);
+  EXPECT_EQ(platform.processes.starts[1].argv[0], windowsFolder + "*");
 }
 
 TEST_F(LaunchTest, PendingMusicStartsWhenTheFirstProgramEndsOrFails) {

@@ -18,4 +18,18 @@ inline std::string shellQuoted(const std::string& text) {
   return shell + "'";
 }
 
+// A field of the stand-ins' logs: \\, \t, \n and \r stand for the characters themselves.
+inline std::string unescapedLogField(const std::string& field) {
+  std::string text;
+  for (std::size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      text += field[i];
+      continue;
+    }
+    const char next = field[++i];
+    text += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+  }
+  return text;
+}
+
 }  // namespace tov::test

@@ -20,6 +20,9 @@
 
 #include "platform/errors.h"
 #include "platform/posix/command_line.h"
+#include "platform/posix/program_kind.h"
+#include "platform/posix/program_search.h"
+#include "platform/posix/wine.h"
 
 extern char** environ;
 
@@ -30,11 +33,14 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // What a start names
 
-enum class TargetKind { Missing, Denied, Folder, Program, ForeignProgram, Document, Other };
+// A WindowsProgram is a PE image that Wine can run; a ForeignProgram is any other file that
+// starts like one ("MZ": a DOS program, a damaged image), which nothing here runs.
+enum class TargetKind { Missing, Denied, Folder, Program, WindowsProgram, ForeignProgram, Document, Other };
 
 struct Target {
   std::string path;  // absolute: the child changes its folder before the program is loaded
   TargetKind kind = TargetKind::Missing;
+  ProgramKind program = ProgramKind::NotRunnable;  // for a regular file: what its headers say
   int failure = 0;   // why it could not be examined, for Missing
 };
 
@@ -63,10 +69,7 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool isExecutableFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
-}
+bool isWindows(ProgramKind kind) { return kind == ProgramKind::Windows32 || kind == ProgramKind::Windows64; }
 
 std::string absolutePath(const std::string& path) {
   std::error_code error;
@@ -79,20 +82,13 @@ std::string absolutePath(const std::string& path) {
 std::string findBareName(const std::string& name) {
   struct stat info {};
   if (::stat(name.c_str(), &info) == 0) return absolutePath(name);
-  const char* pathVariable = std::getenv("PATH");
-  const std::string_view search = pathVariable ? pathVariable : "/usr/local/bin:/usr/bin:/bin";
-  std::size_t from = 0;
-  while (from <= search.size()) {
-    std::size_t to = search.find(':', from);
-    if (to == std::string_view::npos) to = search.size();
-    const std::string_view folder = search.substr(from, to - from);
-    if (!folder.empty()) {
-      const std::string candidate = std::string(folder) + "/" + name;
-      if (isExecutableFile(candidate)) return candidate;
-    }
-    from = to + 1;
-  }
-  return absolutePath(name);
+  const std::string found = findInPath(name);
+  return found.empty() ? absolutePath(name) : found;
+}
+
+// The absolute path of what a start names.
+std::string locate(const std::string& file) {
+  return file.find('/') == std::string::npos ? findBareName(file) : absolutePath(file);
 }
 
 std::string folderOf(const std::string& path) {
@@ -116,7 +112,7 @@ Magic readMagic(const std::string& path) {
   return Magic::Other;
 }
 
-TargetKind kindOfRegularFile(const std::string& path) {
+TargetKind kindOfOtherRegularFile(const std::string& path) {
   // An executable file is run even when its first bytes are unknown: the kernel may have a
   // handler for its format, and when it has none the start fails with "no association".
   if (::access(path.c_str(), X_OK) == 0) return TargetKind::Program;
@@ -129,9 +125,16 @@ TargetKind kindOfRegularFile(const std::string& path) {
   return TargetKind::Document;
 }
 
+// A Windows program is told by its headers, not by its name or execute bit: files copied
+// from Windows media carry neither reliably.
+void classifyRegularFile(Target& target) {
+  target.program = programKindOf(target.path);
+  target.kind = isWindows(target.program) ? TargetKind::WindowsProgram : kindOfOtherRegularFile(target.path);
+}
+
 Target examine(const std::string& file) {
   Target target;
-  target.path = file.find('/') == std::string::npos ? findBareName(file) : absolutePath(file);
+  target.path = locate(file);
   struct stat info {};
   if (::stat(target.path.c_str(), &info) != 0) {
     const int error = errno;
@@ -142,7 +145,7 @@ Target examine(const std::string& file) {
   if (S_ISDIR(info.st_mode))
     target.kind = TargetKind::Folder;
   else if (S_ISREG(info.st_mode))
-    target.kind = kindOfRegularFile(target.path);
+    classifyRegularFile(target);
   else
     target.kind = TargetKind::Other;  // devices, pipes and sockets are not opened
   return target;
@@ -162,6 +165,15 @@ int checkWorkingFolder(const std::string& directory) {
 
 // ---------------------------------------------------------------------------------------------
 // posix_spawn with everything a fresh program should start with
+
+// The null-terminated array of C strings that exec takes; valid while strings lives.
+std::vector<char*> pointersTo(const std::vector<std::string>& strings) {
+  std::vector<char*> pointers;
+  pointers.reserve(strings.size() + 1);
+  for (const std::string& text : strings) pointers.push_back(const_cast<char*>(text.c_str()));
+  pointers.push_back(nullptr);
+  return pointers;
+}
 
 class SpawnSetup {
  public:
@@ -192,13 +204,14 @@ class SpawnSetup {
   SpawnSetup(const SpawnSetup&) = delete;
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-  // 0 with the pid, or the errno of the failure (the child's exec failure included).
-  int spawn(const std::string& program, const std::vector<std::string>& argv, pid_t& pid) {
-    std::vector<char*> pointers;
-    pointers.reserve(argv.size() + 1);
-    for (const std::string& argument : argv) pointers.push_back(const_cast<char*>(argument.c_str()));
-    pointers.push_back(nullptr);
-    return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, pointers.data(), environ);
+  // 0 with the pid, or the errno of the failure (the child's exec failure included). The
+  // child gets our environment unless it is given one.
+  int spawn(const std::string& program, const std::vector<std::string>& argv, pid_t& pid,
+            const std::vector<std::string>* environment) {
+    std::vector<char*> arguments = pointersTo(argv);
+    if (!environment) return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, arguments.data(), environ);
+    std::vector<char*> entries = pointersTo(*environment);
+    return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, arguments.data(), entries.data());
   }
 
  private:
@@ -237,8 +250,8 @@ struct PosixProcessStarter::ReleasedChild {
   }
 };
 
-PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers)
-    : helpers_(std::move(helpers)), sweepContext_(std::make_unique<QObject>()) {}
+PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers, WineSetup wine)
+    : helpers_(std::move(helpers)), wine_(std::move(wine)), sweepContext_(std::make_unique<QObject>()) {}
 
 PosixProcessStarter::~PosixProcessStarter() {
   sweepReleased();
@@ -265,6 +278,8 @@ StartResult PosixProcessStarter::start(const StartRequest& request) {
     case ShellVerb::Open:
       if (target.kind == TargetKind::Program)
         return spawnChild(target.path, splitCommandLine(request.parameters), request.directory);
+      if (target.kind == TargetKind::WindowsProgram)
+        return spawnWindowsProgram(target.path, target.program, request);
       if (target.kind == TargetKind::Folder || target.kind == TargetKind::Document)
         return spawnHelper(helpers_.opener, target.path, request.directory);
       break;
@@ -282,18 +297,30 @@ StartResult PosixProcessStarter::start(const StartRequest& request) {
 
 StartResult PosixProcessStarter::spawnChild(const std::string& program,
                                             const std::vector<std::string>& arguments,
-                                            const std::string& directory) {
+                                            const std::string& directory,
+                                            const std::vector<std::string>* environment) {
   std::vector<std::string> argv;
   argv.reserve(arguments.size() + 1);
   argv.push_back(program);
   argv.insert(argv.end(), arguments.begin(), arguments.end());
   pid_t pid = 0;
-  if (const int error = SpawnSetup(directory).spawn(program, argv, pid)) return failed(failureOfErrno(error));
+  if (const int error = SpawnSetup(directory).spawn(program, argv, pid, environment))
+    return failed(failureOfErrno(error));
   // Handles are not reused while this object lives (4 billion starts), so an old handle never
   // names a new child.
   const ProcessHandle handle = ++lastHandle_;
   children_[handle] = Child{pid, false, {}};
   return StartResult{kStartSucceeded, handle};
+}
+
+StartResult PosixProcessStarter::spawnWindowsProgram(const std::string& program, ProgramKind kind,
+                                                     const StartRequest& request) {
+  const WineFound wine = findWine(wine_, kind);
+  // Without Wine nothing here runs the program; failureMessage() tells what to install.
+  if (wine.shortfall != WineShortfall::None) return failed(StartFailure::NoAssociation);
+  const std::vector<std::string> environment = wineEnvironment(environ);
+  return spawnChild(wine.program, wineArguments(program, splitCommandLine(request.parameters)),
+                    request.directory, &environment);
 }
 
 StartResult PosixProcessStarter::spawnHelper(const std::string& helper, const std::string& target,
@@ -383,9 +410,30 @@ std::string PosixProcessStarter::failureMessage(int instanceResult, const std::s
     case StartFailure::AccessDenied: return formatError(ErrorCode::StartAccessDenied, file);
     case StartFailure::OutOfMemory: return formatError(ErrorCode::StartOutOfMemory, file);
     case StartFailure::SharingViolation: return formatError(ErrorCode::StartSharingViolation, file);
-    case StartFailure::NoAssociation: return formatError(ErrorCode::StartNoAssociation, file);
+    case StartFailure::NoAssociation: return noAssociationMessage(file);
     default: return formatError(ErrorCode::StartFailed, file);
   }
+}
+
+// The file is looked at again, as the start did: a Windows program that could not be started
+// needs Wine, or its 32-bit part, and the message says how to install it.
+std::string PosixProcessStarter::noAssociationMessage(const std::string& file) {
+  const Target target = hasNul(file) ? Target{} : examine(file);
+  if (target.kind == TargetKind::WindowsProgram) {
+    switch (findWine(wine_, target.program).shortfall) {
+      case WineShortfall::NoWine: return formatError(ErrorCode::StartNeedsWine, file);
+      case WineShortfall::No32BitPart: return formatError(ErrorCode::StartNeedsWine32Bit, file);
+      case WineShortfall::None: break;
+    }
+  }
+  return formatError(ErrorCode::StartNoAssociation, file);
+}
+
+std::string PosixProcessStarter::pathAsSeenBy(const std::string& program, const std::string& path) {
+  if (path.empty() || hasNul(program) || !isWindows(programKindOf(locate(program)))) return path;
+  // Windows resolves "." and ".." by the path's text, not through links: so does this.
+  const std::string absolute = std::filesystem::path(absolutePath(path)).lexically_normal().string();
+  return absolute.ends_with('/') ? windowsPathForm(absolute) : windowsFileForm(absolute);
 }
 
 }  // namespace tov::posix

@@ -1,7 +1,8 @@
 #pragma once
 // Starting programs on Linux the way the Windows shell's "open", "print" and "explore" do:
-// an executable file is spawned directly with the arguments the Windows rules give; a document
-// or a folder is handed to the desktop's opener; the end of a child is seen with waitpid.
+// an executable file is spawned directly with the arguments the Windows rules give; a Windows
+// program (told by its headers) is run by Wine with the same arguments; a document or a folder
+// is handed to the desktop's opener; the end of a child is seen with waitpid.
 //
 // A child is reaped by the poll or wait that sees its end. A child released while it still
 // runs is watched through a pidfd on the event loop and reaped as soon as it ends, so no
@@ -19,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/program_kind.h"
+#include "platform/posix/wine.h"
 #include "platform/process.h"
 
 class QObject;
@@ -35,7 +38,7 @@ struct HelperPrograms {
 
 class PosixProcessStarter : public IProcessStarter {
  public:
-  explicit PosixProcessStarter(HelperPrograms helpers = {});
+  explicit PosixProcessStarter(HelperPrograms helpers = {}, WineSetup wine = {});
   ~PosixProcessStarter() override;
   PosixProcessStarter(const PosixProcessStarter&) = delete;
   PosixProcessStarter& operator=(const PosixProcessStarter&) = delete;
@@ -45,6 +48,7 @@ class PosixProcessStarter : public IProcessStarter {
   ProcessStatus wait(ProcessHandle process) override;
   void release(ProcessHandle process) override;
   std::string failureMessage(int instanceResult, const std::string& file) override;
+  std::string pathAsSeenBy(const std::string& program, const std::string& path) override;
 
  private:
   struct Child {
@@ -55,16 +59,20 @@ class PosixProcessStarter : public IProcessStarter {
   struct ReleasedChild;
 
   StartResult spawnChild(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& directory);
+                         const std::string& directory,
+                         const std::vector<std::string>* environment = nullptr);
+  StartResult spawnWindowsProgram(const std::string& program, ProgramKind kind, const StartRequest& request);
   StartResult spawnHelper(const std::string& helper, const std::string& target,
                           const std::string& directory);
   // Takes the child's end if it has come; blocking waits for it.
   void reap(Child& child, bool blocking);
+  std::string noAssociationMessage(const std::string& file);
   void watchReleased(pid_t pid);
   // Reaps released children that have ended since.
   void sweepReleased();
 
   HelperPrograms helpers_;
+  WineSetup wine_;  // runs Windows programs
   std::map<ProcessHandle, Child> children_;
   std::vector<std::unique_ptr<ReleasedChild>> released_;  // still running when released
   // Sweeps queued by the pidfd watchers run in its name, so none outlives this starter.
