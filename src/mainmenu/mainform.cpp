@@ -87,9 +87,11 @@ TForm1::TForm1(const Platform& platform) : platform_(platform) {
   setCaption(kFormCaption);
   setColor(kButtonFace);
   setDesignSize(790, 564);
-  setScreenSizeSource([this] {
-    const DeviceCaps caps = platform_.display->currentCaps();
-    return std::pair<int, int>{caps.width, caps.height};
+  // The primary output, not the whole screen: another output beside it would take the
+  // middle of the screen, or a part of the form.
+  setScreenAreaSource([this] {
+    const ScreenArea area = platform_.display->primaryOutputArea();
+    return QRect(area.left, area.top, area.width, area.height);
   });
   layOutControls();
   loadStoredPictures();
@@ -183,22 +185,26 @@ void TForm1::FormCreate() {
   volumeControlRunning = false;
   taskbarWindow = platform_.taskbar->find();
   platform_.taskbar->hide(taskbarWindow);
-  bool switchFailed = false;
+  bool switchAllowed = false;
+  bool switched = false;
   try {
-    switchFailed = DisplaySwitchAllowed() && !TrySetDisplayMode(800, 600, 32) &&
-                   !TrySetDisplayMode(800, 600, 16);
+    switchAllowed = DisplaySwitchAllowed();
+    switched = switchAllowed && (TrySetDisplayMode(800, 600, 32) || TrySetDisplayMode(800, 600, 16));
   } catch (const std::exception& error) {
     // An unreadable settings file: reported, and the menu starts at its design size.
     Application::handleException(error);
     return;
   }
-  if (switchFailed) {
+  if (switchAllowed && !switched) {
     RestoreDisplayMode();
     Application::messageDlg(kNoDisplayModeMessage, MsgDlgType::mtInformation, mbOK);
     closetimer.setEnabled(true);
-  } else {
-    setBounds(0, 0, 800, 600);
+    return;
   }
+  setBounds(0, 0, 800, 600);
+  // Hiding the docks is not enough: some desktops draw their panel in the window manager
+  // or the shell (GNOME's top bar), and only a full-screen window is kept in front of it.
+  if (switched) requestFullScreen();
 }
 
 void TForm1::FormActivate() {

@@ -1,6 +1,6 @@
 #pragma once
 // Display modes of the primary screen: what the menu reads before and after it switches
-// to 800 x 600, and the switch itself.
+// to 800 x 600, the switch itself, and where the primary output lies on the screen.
 
 #include <cstdint>
 
@@ -27,6 +27,16 @@ struct DeviceCaps {
   bool operator==(const DeviceCaps&) const = default;
 };
 
+// A rectangle of the screen in the screen's own pixel coordinates: an output beside or
+// above another starts away from the origin.
+struct ScreenArea {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  bool operator==(const ScreenArea&) const = default;
+};
+
 class IDisplay {
  public:
   virtual ~IDisplay() = default;
@@ -39,6 +49,9 @@ class IDisplay {
   virtual bool changeMode(const DisplayMode& mode) = 0;
   // Tells every top-level window that the display changed, and returns once they know.
   virtual void broadcastDisplayChange() = 0;
+  // Where the primary output shows the screen now, as the system has it (a switch made
+  // a moment ago included); the whole screen when no output can be told apart.
+  virtual ScreenArea primaryOutputArea() = 0;
 };
 
 }  // namespace tov

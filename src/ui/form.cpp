@@ -23,14 +23,28 @@ void TForm::setDesignSize(int width, int height) { resize(width, height); }
 
 void TForm::centreOnScreen() {
   QRect area;
-  if (screenSize_) {
-    const auto [screenWidth, screenHeight] = screenSize_();
-    area = QRect(0, 0, screenWidth, screenHeight);
+  if (screenArea_) {
+    area = screenArea_();
   } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     area = screen->geometry();
   }
   if (area.isEmpty()) return;
   move(area.left() + (area.width() - width()) / 2, area.top() + (area.height() - height()) / 2);
+}
+
+void TForm::requestFullScreen() {
+  fullScreenRequested_ = true;
+  if (centred_) enterFullScreen();
+}
+
+// A window manager makes a window full screen on the monitor it lies on, so the state is
+// asked for only once the form has its place; asked before the window is mapped, it goes
+// out with the map.
+void TForm::enterFullScreen() { setWindowState(windowState() | Qt::WindowFullScreen); }
+
+void TForm::Restore() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
 }
 
 void TForm::showEvent(QShowEvent* event) {
@@ -39,6 +53,7 @@ void TForm::showEvent(QShowEvent* event) {
   if (!centred_) {
     centred_ = true;
     centreOnScreen();
+    if (fullScreenRequested_) enterFullScreen();
   }
   ControlHost::showEvent(event);
   // Not every platform activates a window that is shown (no window manager, offscreen):

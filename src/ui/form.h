@@ -2,6 +2,7 @@
 // Forms and panels: the windows of the program. A form is a borderless top-level window;
 // a panel is a child window that lies above every picture of its form.
 
+#include <QRect>
 #include <functional>
 #include <string>
 #include <utility>
@@ -19,13 +20,18 @@ class TForm : public ControlHost {
 
   void setBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
   void setDesignSize(int width, int height);
-  // The screen's size as the form centres itself on it when first shown. The windowing
-  // system may learn of a display change later than the program that made it.
-  void setScreenSizeSource(std::function<std::pair<int, int>()> source) { screenSize_ = std::move(source); }
+  // The part of the screen, in screen coordinates, that the form centres itself on when
+  // first shown. The windowing system may learn of a display change later than the program
+  // that made it, so the program says where its screen is.
+  void setScreenAreaSource(std::function<QRect()> source) { screenArea_ = std::move(source); }
+  // Once placed, the form asks the window manager to show it full screen on the screen it
+  // was placed on, so that no panel stays in front of it (EWMH's full-screen state).
+  void requestFullScreen();
 
   void Close() { close(); }
   void Minimize() { showMinimized(); }
-  void Restore() { showNormal(); }
+  // Back from the taskbar in the state it was minimised from: full screen stays.
+  void Restore();
 
   // Runs once, when the window first becomes active after being shown.
   std::function<void()> OnActivate;
@@ -37,9 +43,11 @@ class TForm : public ControlHost {
  private:
   void activateOnce();
   void centreOnScreen();
+  void enterFullScreen();
 
   std::string caption_;
-  std::function<std::pair<int, int>()> screenSize_;
+  std::function<QRect()> screenArea_;
+  bool fullScreenRequested_ = false;
   bool centred_ = false;
   bool activated_ = false;
 };

@@ -21,12 +21,16 @@ class FakeDisplay : public IDisplay {
   bool refuseChanges = false;
   std::vector<DisplayMode> changes;  // every mode the program asked for
   int broadcasts = 0;
+  // Where the primary output starts on the screen; its size is that of the mode in force.
+  std::int32_t outputLeft = 0;
+  std::int32_t outputTop = 0;
 
   DeviceCaps currentCaps() override { return caps; }
   bool currentMode(DisplayMode& mode) override;
   bool enumMode(std::uint32_t index, DisplayMode& mode) override;
   bool changeMode(const DisplayMode& mode) override;
   void broadcastDisplayChange() override { ++broadcasts; }
+  ScreenArea primaryOutputArea() override { return {outputLeft, outputTop, caps.width, caps.height}; }
 };
 
 class FakeTaskbar : public ITaskbar {

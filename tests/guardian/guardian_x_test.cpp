@@ -200,6 +200,48 @@ TEST_F(GuardianOnADesktop, HiddenDockComesBackWithoutADisplayChange) {
   EXPECT_NE(log().find("1 dock window(s) shown again"), std::string::npos) << log();
 }
 
+// The guardian speaks only of what it changed. A piece that is back already when the
+// program dies (put back here by hand while the program is stopped, as the user or another
+// program could) gets no word; the pieces it does give back still get theirs.
+TEST_F(GuardianOnADesktop, SaysNothingOfWhatIsBackAlready) {
+  const std::string kModeWord = "without giving the display mode back";
+  const std::string kPointerWord = "with the mouse buttons exchanged";
+  const std::string kDocksWord = "with the taskbar hidden";
+  struct Case {
+    const char* name;
+    std::string putBack;  // a shell command
+    std::string unsaid;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"display mode",
+       "xrandr --output \"$(xrandr | awk '/ connected/ {print $1; exit}')\" --mode 1024x768_75",
+       kModeWord, kPointerWord},
+      {"pointer mapping", "xmodmap -e 'pointer = default'", kPointerWord, kModeWord},
+      {"taskbar", "for w in $(xdotool search --classname '^tint2$'); do xdotool windowmap $w; done",
+       kDocksWord, kModeWord},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    startProbe(kProbe);
+    expectDesktopTakenOver("3 2 1 ");
+    // Stopped, the program can neither give anything back nor hide the taskbar again.
+    ::kill(program_->pid(), SIGSTOP);
+    session_->run(c.putBack);
+    if (c.unsaid == kDocksWord) {
+      ASSERT_TRUE(session_->waitFor([&] { return taskbarViewable(*session_); }, kStartMs));
+    }
+    ::kill(program_->pid(), SIGKILL);
+    ASSERT_TRUE(program_->wait(5000).has_value());
+    expectDesktopGivenBack(Clock::now());
+    EXPECT_EQ(log().find(c.unsaid), std::string::npos) << log();
+    EXPECT_NE(log().find(c.said), std::string::npos) << log();
+    TearDown();
+    SetUp();
+    if (HasFatalFailure()) return;
+  }
+}
+
 TEST_F(GuardianOnADesktop, CleanEndLeavesTheGuardianNothingAndItEnds) {
   startProbe(kProbe);
   expectDesktopTakenOver("3 2 1 ");

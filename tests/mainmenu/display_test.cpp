@@ -80,6 +80,63 @@ TEST_P(DisplaySetup, SwitchesAtCreationAndRestoresAtDestruction) {
 INSTANTIATE_TEST_SUITE_P(Cases, DisplaySetup, ::testing::ValuesIn(kDisplayCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Where the window goes when it is first shown, with the primary output right of and below
+// another one (its top-left corner at 1280, 120), and whether it asks for full screen.
+struct PlacementCase {
+  const char* name;
+  DeviceCaps start;
+  const char* settingsFile;  // null: no displaysettings.txt
+  QRect placed;              // where the window was put before any full-screen state
+  bool fullScreen;
+};
+
+const PlacementCase kPlacementCases[] = {
+    {"SwitchedFillsThePrimaryOutput", {75, 1024, 768, 32}, nullptr, QRect(1280, 120, 800, 600), true},
+    {"AlreadyAt800x600FillsThePrimaryOutput", {60, 800, 600, 32}, nullptr, QRect(1280, 120, 800, 600), true},
+    {"SwitchNotAllowedCentresOnThePrimaryOutput", {75, 1024, 768, 32}, "SET=NO\n",
+     QRect(1280 + 112, 120 + 84, 800, 600), false},
+    {"NoModeCentresTheDesignSizeOnThePrimaryOutput", {85, 1024, 768, 32}, nullptr,
+     QRect(1280 + 117, 120 + 102, 790, 564), false},
+};
+
+void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.name; }
+
+class WindowPlacement : public MenuTest, public ::testing::WithParamInterface<PlacementCase> {};
+
+TEST_P(WindowPlacement, OnThePrimaryOutputAndFullScreenOnlyAfterTheSwitch) {
+  const PlacementCase& c = GetParam();
+  platform.display.caps = c.start;
+  platform.display.modes = kMachineModes;
+  platform.display.outputLeft = 1280;
+  platform.display.outputTop = 120;
+  if (c.settingsFile) writeFile("displaysettings.txt", c.settingsFile);
+
+  RecordingForm& menu = createForm();
+  menu.show();
+  EXPECT_EQ(menu.isFullScreen(), c.fullScreen);
+  // A full-screen window keeps where it was put as the geometry it goes back to.
+  EXPECT_EQ(c.fullScreen ? menu.normalGeometry() : menu.geometry(), c.placed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WindowPlacement, ::testing::ValuesIn(kPlacementCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The menu minimises itself while an activity runs and comes back when it ends: still full
+// screen, or a panel could stay in front of it from then on.
+TEST_F(MenuTest, FullScreenOutlivesMinimisingForAnActivity) {
+  platform.display.caps = {75, 1024, 768, 32};
+  platform.display.modes = kMachineModes;
+  RecordingForm& menu = createForm();
+  menu.show();
+  ASSERT_TRUE(menu.isFullScreen());
+  menu.Minimize();
+  ASSERT_TRUE(menu.isMinimized());
+  menu.Restore();
+  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_TRUE(menu.isFullScreen());
+  EXPECT_TRUE(menu.isVisible());
+}
+
 TEST_F(MenuTest, NoModeMessageIsInformationAndTheWindowKeepsItsDesignSize) {
   platform.display.caps = {85, 1024, 768, 32};
   platform.display.modes = kMachineModes;

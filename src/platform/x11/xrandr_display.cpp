@@ -319,6 +319,17 @@ void XRandrDisplay::reportSwitchMade(const guardian::SavedCrtc& now) {
   guardian_->report(guardian::ModeRestored{});
 }
 
+// The CRTC's width and height are those of its mode once rotated: what the screen shows.
+ScreenArea XRandrDisplay::primaryOutputArea() {
+  Display* display = connection_.display();
+  const auto primary = hasRandr_ ? readPrimaryOutput(display, connection_.root()) : std::nullopt;
+  if (primary && primary->crtc && primary->crtc->width > 0 && primary->crtc->height > 0)
+    return {primary->crtc->x, primary->crtc->y, std::int32_t(primary->crtc->width),
+            std::int32_t(primary->crtc->height)};
+  const ScreenSize size = rootSize(display, connection_.root());
+  return {0, 0, std::int32_t(size.width), std::int32_t(size.height)};
+}
+
 // XRandR sends RRScreenChangeNotify and the root window's ConfigureNotify to every client
 // that asked for them, the windowing layer included; there is nothing left to broadcast.
 // What is left is to make sure the server has carried out everything we asked for.

@@ -41,6 +41,7 @@ class XRandrDisplay : public IDisplay {
   bool enumMode(std::uint32_t index, DisplayMode& mode) override;
   bool changeMode(const DisplayMode& mode) override;
   void broadcastDisplayChange() override;
+  ScreenArea primaryOutputArea() override;
 
  private:
   void reportSwitchStarting(const guardian::SavedCrtc& before, const guardian::SavedCrtc& after);

@@ -98,27 +98,44 @@ bool setSavedCrtc(Display* display, XRRScreenResources& resources, const SavedCr
   return !trap.failed() && status == RRSetConfigSuccess;
 }
 
-bool restoreMode(Display* display, const SavedCrtc& saved) {
+// What a give-back did: only a change made is worth a word. A piece found as it was saved
+// (a switch refused after it was recorded, a give-back the menu made but could not report,
+// someone else's) has nothing to tell.
+enum class Outcome { AlreadyBack, GivenBack, Failed };
+
+Outcome outcomeOf(bool done) { return done ? Outcome::GivenBack : Outcome::Failed; }
+
+Outcome restoreMode(Display* display, const SavedCrtc& saved) {
   int eventBase = 0, errorBase = 0;
-  if (!XRRQueryExtension(display, &eventBase, &errorBase)) return false;
+  if (!XRRQueryExtension(display, &eventBase, &errorBase)) return Outcome::Failed;
   ResourcesPtr resources(XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display)));
-  if (!resources) return false;
+  if (!resources) return Outcome::Failed;
   // A CRTC that has gone (the server's outputs changed) is refused with an error, not a crash.
   CrtcPtr crtc;
   {
     ErrorTrap trap(display);
     crtc.reset(XRRGetCrtcInfo(display, resources.get(), saved.crtc));
-    if (trap.failed() || !crtc) return false;
+    if (trap.failed() || !crtc) return Outcome::Failed;
   }
-  if (alreadyAsSaved(*crtc, saved, rootSize(display))) return true;
-  return screenSizeAllowed(display, saved) && setSavedCrtc(display, *resources, saved);
+  if (alreadyAsSaved(*crtc, saved, rootSize(display))) return Outcome::AlreadyBack;
+  return outcomeOf(screenSizeAllowed(display, saved) && setSavedCrtc(display, *resources, saved));
+}
+
+// Unmapped, as the menu left it hidden; false for a window that has gone.
+bool unmapped(Display* display, XId window) {
+  XWindowAttributes attributes;
+  ErrorTrap trap(display);
+  const Status read = XGetWindowAttributes(display, window, &attributes);
+  return !trap.failed() && read && attributes.map_state == IsUnmapped;
 }
 
 // Docks are mapped in the order they were hidden, as the menu itself maps them; one that
-// has been destroyed meanwhile is skipped.
+// has been destroyed meanwhile, or is shown already (a panel maps itself again after a
+// display change), is skipped.
 std::size_t showDocks(Display* display, const std::vector<XId>& docks) {
   std::size_t shown = 0;
   for (const XId dock : docks) {
+    if (!unmapped(display, dock)) continue;
     ErrorTrap trap(display);
     XMapWindow(display, dock);
     if (!trap.failed()) ++shown;
@@ -128,15 +145,17 @@ std::size_t showDocks(Display* display, const std::vector<XId>& docks) {
 
 // The first buttons as they were; a server that now has a different number of buttons
 // keeps what lies beyond the saved ones.
-bool restorePointer(Display* display, const std::vector<std::uint8_t>& original) {
+Outcome restorePointer(Display* display, const std::vector<std::uint8_t>& original) {
   unsigned char mapping[256];
   const int count = XGetPointerMapping(display, mapping, sizeof mapping);
-  if (count <= 0) return false;
-  std::copy_n(original.begin(), std::min<std::size_t>(original.size(), std::size_t(count)),
-              mapping);
+  if (count <= 0) return Outcome::Failed;
+  const std::size_t saved = std::min<std::size_t>(original.size(), std::size_t(count));
+  if (std::equal(original.begin(), original.begin() + std::ptrdiff_t(saved), mapping))
+    return Outcome::AlreadyBack;
+  std::copy_n(original.begin(), saved, mapping);
   ErrorTrap trap(display);
   const int status = XSetPointerMapping(display, mapping, count);
-  return !trap.failed() && status == MappingSuccess;
+  return outcomeOf(!trap.failed() && status == MappingSuccess);
 }
 
 std::string sizeText(const SavedCrtc& saved) {
@@ -147,19 +166,23 @@ std::string sizeText(const SavedCrtc& saved) {
 
 std::vector<std::string> giveBack(Display* display, const Outstanding& outstanding) {
   std::vector<std::string> said;
-  if (outstanding.mode)
-    said.push_back(formatError(restoreMode(display, *outstanding.mode)
-                                   ? ErrorCode::GuardianModeGivenBack
-                                   : ErrorCode::GuardianModeNotGivenBack,
-                               sizeText(*outstanding.mode)));
+  if (outstanding.mode) {
+    const Outcome mode = restoreMode(display, *outstanding.mode);
+    if (mode != Outcome::AlreadyBack)
+      said.push_back(formatError(mode == Outcome::GivenBack ? ErrorCode::GuardianModeGivenBack
+                                                            : ErrorCode::GuardianModeNotGivenBack,
+                                 sizeText(*outstanding.mode)));
+  }
   // Docks that have gone meanwhile (a panel that rebuilt itself for the new screen) need
   // nothing and are not counted.
   if (const std::size_t shown = showDocks(display, outstanding.docks); shown > 0)
     said.push_back(formatError(ErrorCode::GuardianDocksGivenBack, std::to_string(shown)));
-  if (outstanding.pointer)
-    said.push_back(errorText(restorePointer(display, *outstanding.pointer)
-                                 ? ErrorCode::GuardianPointerGivenBack
-                                 : ErrorCode::GuardianPointerNotGivenBack));
+  if (outstanding.pointer) {
+    const Outcome pointer = restorePointer(display, *outstanding.pointer);
+    if (pointer != Outcome::AlreadyBack)
+      said.push_back(errorText(pointer == Outcome::GivenBack ? ErrorCode::GuardianPointerGivenBack
+                                                             : ErrorCode::GuardianPointerNotGivenBack));
+  }
   XSync(display, False);
   return said;
 }
