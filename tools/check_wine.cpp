@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/posix/program_search.h"
 #include "platform/posix/wine.h"
 
@@ -18,9 +19,9 @@ extern char** environ;
 namespace tov::check {
 namespace {
 
-constexpr const char* kInstallWine = "sudo apt install wine";
-constexpr const char* kInstall32BitPart =
-    "sudo dpkg --add-architecture i386 && sudo apt update && sudo apt install wine32:i386";
+// The same commands as the menu's own failure box gives.
+const char* const kInstallWine = tov::errorText(ErrorCode::InstallWineCommand);
+const char* const kInstall32BitPart = tov::errorText(ErrorCode::InstallWine32BitCommand);
 
 struct RunOutcome {
   int spawnError = 0;  // errno of a start that failed

@@ -187,12 +187,14 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::StartNeedsWine,
      "\"%s\" is a Windows program. To run Windows programs, this computer needs Wine, which "
      "is not installed. Ask whoever looks after this computer to install it; on Debian or "
-     "Ubuntu: sudo apt install wine"},
+     "Ubuntu: "},
     {ErrorCode::StartNeedsWine32Bit,
      "\"%s\" is a 32-bit Windows program. To run it, this computer needs the 32-bit part of "
      "Wine, which is not installed. Ask whoever looks after this computer to install it; on "
-     "Debian or Ubuntu: sudo dpkg --add-architecture i386 && sudo apt update && sudo apt "
-     "install wine32:i386"},
+     "Debian or Ubuntu: "},
+    {ErrorCode::InstallWineCommand, "sudo apt install wine"},
+    {ErrorCode::InstallWine32BitCommand,
+     "sudo dpkg --add-architecture i386 && sudo apt update && sudo apt install wine32:i386"},
 };
 }  // namespace
 

@@ -92,8 +92,10 @@ enum class ErrorCode {
   GuardianPointerNotGivenBack,
   FramePictureUnreadable,   // %s: the frame's file name
   MidiFilesNotRemoved,      // %s: the music folder
-  StartNeedsWine,           // %s: the Windows program
-  StartNeedsWine32Bit,      // %s: the 32-bit Windows program
+  StartNeedsWine,           // %s: the Windows program; InstallWineCommand follows
+  StartNeedsWine32Bit,      // %s: the 32-bit Windows program; InstallWine32BitCommand follows
+  InstallWineCommand,       // Debian's and Ubuntu's command that installs Wine
+  InstallWine32BitCommand,  // and the one that adds its 32-bit part      // %s: the 32-bit Windows program
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

@@ -421,8 +421,10 @@ std::string PosixProcessStarter::noAssociationMessage(const std::string& file) {
   const Target target = hasNul(file) ? Target{} : examine(file);
   if (target.kind == TargetKind::WindowsProgram) {
     switch (findWine(wine_, target.program).shortfall) {
-      case WineShortfall::NoWine: return formatError(ErrorCode::StartNeedsWine, file);
-      case WineShortfall::No32BitPart: return formatError(ErrorCode::StartNeedsWine32Bit, file);
+      case WineShortfall::NoWine:
+        return formatError(ErrorCode::StartNeedsWine, file) + errorText(ErrorCode::InstallWineCommand);
+      case WineShortfall::No32BitPart:
+        return formatError(ErrorCode::StartNeedsWine32Bit, file) + errorText(ErrorCode::InstallWine32BitCommand);
       case WineShortfall::None: break;
     }
   }
