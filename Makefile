@@ -25,13 +25,19 @@ run: build
 	cd $(BUILD)/suite && exec ../tovaleer
 
 # Every run always runs, the bounded fuzzing first so that CTest's summary ends the output;
-# the target fails when any of them failed.
+# the target fails when any of them failed, and its last line names those that did.
 test: build asan
-	@status=0; \
-	$(MAKE) --no-print-directory fuzz || status=1; \
-	$(MAKE) --no-print-directory test-plain || status=1; \
-	$(MAKE) --no-print-directory test-asan || status=1; \
-	exit $$status
+	@failed=""; \
+	$(MAKE) --no-print-directory fuzz || failed="$$failed fuzz"; \
+	$(MAKE) --no-print-directory test-plain || failed="$$failed test-plain"; \
+	$(MAKE) --no-print-directory test-asan || failed="$$failed test-asan"; \
+	if [ -n "$$failed" ]; then \
+	  case "$$failed" in *test-plain*) sed 's|^|make test: failed in $(BUILD): |' \
+	    $(BUILD)/Testing/Temporary/LastTestsFailed.log;; esac; \
+	  case "$$failed" in *test-asan*) sed 's|^|make test: failed in $(ASAN_BUILD): |' \
+	    $(ASAN_BUILD)/Testing/Temporary/LastTestsFailed.log;; esac; \
+	  echo "make test: failed:$$failed"; exit 1; \
+	fi
 
 test-plain:
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

@@ -24,9 +24,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 # The libraries come from dpkg-shlibdeps; these are what the program needs beside them: the
 # General MIDI sound font of the music, the volume control the mute picture opens, the opener
-# of documents and folders, and the font with Arial's metrics.
+# of documents and folders, the font with Arial's metrics, and Qt's Wayland platform (a
+# plugin, which dpkg-shlibdeps cannot see) for Wayland sessions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, pavucontrol, xdg-utils, fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, pavucontrol, xdg-utils, fonts-liberation, qt6-wayland")
 # A school's own suite is made of Windows programs, which the menu starts through Wine; the
 # demo suite needs none, so the package recommends it rather than depending on it.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine")

@@ -80,7 +80,7 @@ void Tadvertform::setUpExitButton() {
 }
 
 void Tadvertform::setUpViewer() {
-  adviewer.setGeometry(77, 64, 642, 475);
+  placeChild(adviewer, {77, 64, 642, 475});
   adviewer.setColor(kViewColour);
   adviewer.setScrollBarColor(kScrollBarColour);
   adviewer.setHandleColor(kHandleColour);

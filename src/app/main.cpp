@@ -1,8 +1,12 @@
-// The program entry: the application object with its title, the main form, the message
-// loop; the form's destruction gives the desktop back whichever way the loop ends.
+// The program entry: the desktop's services, the application object with its title, the
+// main form, the message loop; the form's destruction gives the desktop back whichever way
+// the loop ends.
 #include <QApplication>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 
+#include "app/desktop_session.h"
 #include "imaging/graphic.h"
 #include "imaging/pngreader.h"
 #include "components/appsupport.h"
@@ -10,30 +14,82 @@
 #include "platform/alsa/alsa_mixer.h"
 #include "platform/posix/posix_process_starter.h"
 #include "platform/sdl/sdl_audio.h"
+#include "platform/wayland/wayland_platform.h"
 #include "platform/x11/x11_instance_services.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
 
+namespace {
+
+// The menu's form is laid out for a display of this size.
+constexpr int kFormWidth = 800;
+constexpr int kFormHeight = 600;
+
+// The desktop's services, of the session the menu runs in.
+struct DesktopServices {
+  std::unique_ptr<tov::X11Platform> x11;
+  std::unique_ptr<tov::X11InstanceServices> x11Instance;
+  std::unique_ptr<tov::WaylandPlatform> wayland;
+  tov::Platform platform;
+};
+
+// Decided before the application object exists, since Qt takes its platform and its
+// scale then. In a Wayland session the form is drawn scaled to the compositor's first
+// output; the compositor's modes stay as they are. A Wayland session whose compositor
+// does not answer still has its X display, where there is one.
+std::optional<tov::wayland::OutputSize> chooseSession() {
+  std::optional<tov::wayland::OutputSize> output;
+  if (tov::chooseDesktopSession(std::getenv) == tov::DesktopSession::Wayland) {
+    std::string error;
+    output = tov::wayland::firstOutputSize(nullptr, &error);
+    if (!output) std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
+  }
+  // Qt must draw where the services work.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", output ? "wayland" : "xcb");
+  if (output) {
+    const double scale = tov::presentationScale(output->width, output->height, kFormWidth, kFormHeight);
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale, 'g', 12));
+  }
+  return output;
+}
+
+bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, const char* programPath,
+                  DesktopServices& services) {
+  if (waylandOutput) {
+    services.wayland = std::make_unique<tov::WaylandPlatform>(*waylandOutput, kFormWidth, kFormHeight, programPath);
+    services.platform = services.wayland->services();
+    return true;
+  }
+  std::string error;
+  services.x11 = tov::X11Platform::open(&error);
+  if (!services.x11) {
+    std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
+    return false;
+  }
+  // The single-instance lock is taken here, before any form, and held until the process ends.
+  services.x11Instance = std::make_unique<tov::X11InstanceServices>(services.x11->connection(), programPath);
+  services.platform = services.x11->services();
+  services.x11Instance->addTo(services.platform);
+  return true;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  // One form pixel is one screen pixel: the forms are laid out in pixels.
+  // One form pixel is one screen pixel: the forms are laid out in pixels. Only a Wayland
+  // session's presentation scale (set below) changes that, for the whole form alike.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
+  const std::optional<tov::wayland::OutputSize> waylandOutput = chooseSession();
   QApplication app(argc, argv);
   tov::Application::setTitle(tov::kApplicationTitle);
   tov::registerBuiltInGraphicKinds();
 
-  std::string error;
-  std::unique_ptr<tov::X11Platform> x11 = tov::X11Platform::open(&error);
-  if (!x11) {
-    std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
-    return 1;
-  }
-  // The single-instance lock is taken here, before any form, and held until the process ends.
-  tov::X11InstanceServices instance(x11->connection(), argc > 0 ? argv[0] : "");
+  DesktopServices desktop;
+  if (!openServices(waylandOutput, argc > 0 ? argv[0] : "", desktop)) return 1;
+  tov::Platform& platform = desktop.platform;
   // Without an audio device the program goes on silently; the music says why when it opens.
   tov::SdlAudio audio;
-  tov::Platform platform = x11->services();
   audio.addTo(platform);
-  instance.addTo(platform);
   tov::posix::PosixProcessStarter processes;
   platform.processes = &processes;
   // Without a sound card the mixer stays closed; nothing in the menu depends on it.

@@ -24,6 +24,8 @@ void TForm1::exitbutClick() {
     auto advertform = std::make_unique<Tadvertform>(language, programFolder);
     advertform->setDoubleBuffered(true);
     advertform->setBounds(0, 0, 800, 600);
+    // Over a full-screen menu only another full-screen window is sure to come in front.
+    if (FullScreen()) advertform->requestFullScreen();
     advertform->LoadAdvertPictures();
     advertform->ShowModal();
   });

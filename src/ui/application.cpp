@@ -34,10 +34,21 @@ QMessageBox::Icon iconOf(MsgDlgType kind) {
   return QMessageBox::NoIcon;
 }
 
+// The window a box belongs to, so that the windowing system shows it in front of that
+// window: a compositor gives the keyboard to no window of ours before the pupil has
+// touched one, and a box that belongs to none may open behind a full-screen menu.
+QWidget* boxOwner() {
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  if (QWidget* active = QApplication::activeWindow()) return active;
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+    if ((*it)->isVisible() && (*it)->isWindow() && !(*it)->windowFlags().testFlag(Qt::Popup)) return *it;
+  return nullptr;
+}
+
 ModalResult showQtBox(const MessageRequest& request) {
   QMessageBox box(iconOf(request.kind), QString::fromStdString(request.caption),
-                  QString::fromStdString(request.text), QMessageBox::NoButton,
-                  QApplication::activeWindow());
+                  QString::fromStdString(request.text), QMessageBox::NoButton, boxOwner());
   // The buttons carry their accelerators, so Alt+Y and Alt+N answer the box.
   QPushButton* ok = request.buttons & mbOK ? box.addButton("OK", QMessageBox::AcceptRole) : nullptr;
   QPushButton* yes = request.buttons & mbYes ? box.addButton("&Yes", QMessageBox::YesRole) : nullptr;

@@ -3,7 +3,10 @@
 // buffer and copies that to the screen, so changing frames or showing and hiding controls
 // never flickers, and so that pictures with alpha blend by their own drawing rule.
 
+#include <QPainter>
 #include <QPoint>
+#include <QPointF>
+#include <QRect>
 #include <QWidget>
 #include <optional>
 #include <vector>
@@ -37,8 +40,27 @@ class ControlHost : public QWidget {
 
   // Paints the window's controls into target, as the screen will show them.
   void paintControls(Bitmap& target, const Rect& area) const;
+  // Paints dirty (window coordinates) of the window through painter: the controls into the
+  // back buffer, the back buffer onto the painter's device, and the bars round the content.
+  void paintWindow(QPainter& painter, const QRect& dirty);
+
+  // Where the controls lie in the window: the whole window, or the form's own size
+  // centred in a full-screen window larger than it (black bars round it). Controls, child
+  // windows and pointer positions are all in the coordinates of this rectangle.
+  QRect contentRect() const { return content_.isEmpty() ? rect() : content_; }
+  // Places child, a window inside parent, at bounds in parent's content coordinates.
+  static void placeChild(QWidget& child, const QRect& bounds);
+  // The control pixel under the hot spot at position (window coordinates, possibly
+  // fractional where the window is drawn scaled): the one whose picture the screen pixel
+  // under the hot spot shows.
+  QPoint contentPointAt(QPointF position) const;
+  // The same for a position and a content origin in the coordinates of the top-level
+  // window, drawn at scale.
+  static QPoint contentPointAt(QPointF windowPosition, double scale, QPointF origin);
 
  protected:
+  // Moves the controls and child windows with it; empty for the whole window.
+  void setContentRect(const QRect& content);
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -50,6 +72,7 @@ class ControlHost : public QWidget {
   friend class TControl;
   void addControl(TControl* control) { controls_.push_back(control); }
   void removeControl(TControl* control);
+  bool copyScaled(QPainter& painter, const QImage& image, const QRect& inside);
   void updateCursorAt(int x, int y);
   void pointerAt(QPoint at);
 
@@ -59,6 +82,7 @@ class ControlHost : public QWidget {
   bool doubleBuffered_ = false;
   TControl* pressed_ = nullptr;
   std::optional<QPoint> pointer_;  // where the pointer is in this window, while it is here
+  QRect content_;
 };
 
 }  // namespace tov

@@ -1,6 +1,6 @@
 #include "ui/cursorresource.h"
 
-#include <QBitmap>
+#include <QPixmap>
 #include <QImage>
 #include <charconv>
 #include <string_view>
@@ -71,22 +71,17 @@ CursorImage parseCursorResource(std::span<const std::uint8_t> resource) {
 }
 
 QCursor makeCursor(const CursorImage& image) {
-  // In a cursor's bitmap a set bit is black; the mask's set bits are the drawn pixels.
-  QImage bits(image.width, image.height, QImage::Format_MonoLSB);
-  QImage mask(image.width, image.height, QImage::Format_MonoLSB);
-  // Index 0 is color0 (white) and 1 is color1 (black), as bitmaps take them.
-  for (QImage* plane : {&bits, &mask}) {
-    plane->setColor(0, QColor(Qt::white).rgb());
-    plane->setColor(1, QColor(Qt::black).rgb());
-    plane->fill(0);
-  }
+  // A colour picture rather than a bitmap and mask: Qt draws a bitmap cursor on X11 only,
+  // and on Wayland falls back to the arrow (after a failed zero-size buffer).
+  QImage picture(image.width, image.height, QImage::Format_ARGB32);
   for (int y = 0; y < image.height; ++y)
     for (int x = 0; x < image.width; ++x) {
       const CursorPixel pixel = image.at(x, y);
-      bits.setPixel(x, y, pixel == CursorPixel::Black ? 1 : 0);
-      mask.setPixel(x, y, pixel == CursorPixel::Transparent ? 0 : 1);
+      picture.setPixel(x, y, pixel == CursorPixel::Transparent ? 0x00000000u
+                             : pixel == CursorPixel::Black     ? 0xFF000000u
+                                                               : 0xFFFFFFFFu);
     }
-  return QCursor(QBitmap::fromImage(bits), QBitmap::fromImage(mask), image.hotX, image.hotY);
+  return QCursor(QPixmap::fromImage(picture), image.hotX, image.hotY);
 }
 
 }  // namespace tov

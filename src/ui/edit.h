@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "ui/controlhost.h"
+
 namespace tov {
 
 class TEdit : public QLineEdit {
@@ -15,7 +17,7 @@ class TEdit : public QLineEdit {
   const std::string& Name() const { return name_; }
   std::string Text() const { return text().toStdString(); }
   void setText(const std::string& text) { QLineEdit::setText(QString::fromStdString(text)); }
-  void setBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
+  void setBounds(int left, int top, int width, int height) { ControlHost::placeChild(*this, {left, top, width, height}); }
   bool Visible() const { return !isHidden(); }
   void SetFocus() { setFocus(Qt::OtherFocusReason); }
 

@@ -1,6 +1,7 @@
 #include "ui/form.h"
 
 #include <QGuiApplication>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -19,7 +20,25 @@ void TForm::setCaption(const std::string& caption) {
   setWindowTitle(QString::fromStdString(caption));
 }
 
-void TForm::setDesignSize(int width, int height) { resize(width, height); }
+void TForm::setBounds(int left, int top, int width, int height) {
+  ownSize_ = QSize(width, height);
+  setGeometry(left, top, width, height);
+}
+
+void TForm::setDesignSize(int width, int height) {
+  ownSize_ = QSize(width, height);
+  resize(width, height);
+}
+
+// Full screen on an output larger than the form (a Wayland compositor keeps its own
+// mode), the form keeps its size in the middle, with black bars round it.
+void TForm::resizeEvent(QResizeEvent* event) {
+  ControlHost::resizeEvent(event);
+  if (isFullScreen() && ownSize_.isValid() && size() != ownSize_)
+    setContentRect(QRect(QPoint((width() - ownSize_.width()) / 2, (height() - ownSize_.height()) / 2), ownSize_));
+  else
+    setContentRect({});
+}
 
 void TForm::centreOnScreen() {
   QRect area;

@@ -18,7 +18,8 @@ class TForm : public ControlHost {
   const std::string& Caption() const { return caption_; }
   void setCaption(const std::string& caption);
 
-  void setBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
+  // The form's own size; a full-screen window larger than it shows it centred.
+  void setBounds(int left, int top, int width, int height);
   void setDesignSize(int width, int height);
   // The part of the screen, in screen coordinates, that the form centres itself on when
   // first shown. The windowing system may learn of a display change later than the program
@@ -27,6 +28,7 @@ class TForm : public ControlHost {
   // Once placed, the form asks the window manager to show it full screen on the screen it
   // was placed on, so that no panel stays in front of it (EWMH's full-screen state).
   void requestFullScreen();
+  bool FullScreen() const { return isFullScreen(); }
 
   void Close() { close(); }
   void Minimize() { showMinimized(); }
@@ -39,6 +41,7 @@ class TForm : public ControlHost {
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   void activateOnce();
@@ -46,6 +49,7 @@ class TForm : public ControlHost {
   void enterFullScreen();
 
   std::string caption_;
+  QSize ownSize_;
   std::function<QRect()> screenArea_;
   bool fullScreenRequested_ = false;
   bool centred_ = false;
@@ -56,7 +60,7 @@ class TPanel : public ControlHost {
  public:
   TPanel(QWidget& parent, std::string name);
   const std::string& Name() const { return name_; }
-  void setBounds(int left, int top, int width, int height) { setGeometry(left, top, width, height); }
+  void setBounds(int left, int top, int width, int height) { placeChild(*this, {left, top, width, height}); }
   bool Visible() const { return !isHidden(); }
   void setVisible(bool visible) override { ControlHost::setVisible(visible); }
 

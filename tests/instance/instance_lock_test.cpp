@@ -1,6 +1,6 @@
 // The single-instance lock on real files: where it lives, what counts as the same program,
 // and that the lock ends with its holder and never passes to a child.
-#include "platform/x11/instance_lock.h"
+#include "platform/posix/instance_lock.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-namespace tov::x11 {
+namespace tov::posix {
 namespace {
 
 namespace fs = std::filesystem;
@@ -122,4 +122,4 @@ TEST_F(InstanceLockTest, AChildProcessDoesNotKeepTheLock) {
 }
 
 }  // namespace
-}  // namespace tov::x11
+}  // namespace tov::posix

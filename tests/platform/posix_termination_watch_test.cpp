@@ -1,4 +1,4 @@
-#include "platform/x11/posix_termination_watch.h"
+#include "platform/posix/termination_watch.h"
 
 #include "desktop_fixture.h"
 
@@ -10,7 +10,7 @@
 #include <signal.h>
 #include <unistd.h>
 
-namespace tov::x11 {
+namespace tov::posix {
 namespace {
 
 TEST(PosixTerminationWatch, DeliversEachSignalOnTheEventLoopAndLetsGoOfIt) {
@@ -39,4 +39,4 @@ TEST(PosixTerminationWatch, DeliversEachSignalOnTheEventLoopAndLetsGoOfIt) {
 }
 
 }  // namespace
-}  // namespace tov::x11
+}  // namespace tov::posix

@@ -1,6 +1,6 @@
 #include "platform/x11/x11_instance_services.h"
 
-#include "platform/x11/instance_lock.h"
+#include "platform/posix/instance_lock.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_window_activator.h"
@@ -13,7 +13,7 @@
 namespace tov {
 
 X11InstanceServices::X11InstanceServices(x11::Connection& connection, const std::string& programPath)
-    : lock_(std::make_unique<x11::FlockInstanceLock>(x11::instanceLockPath(
+    : lock_(std::make_unique<posix::FlockInstanceLock>(posix::instanceLockPath(
           programPath, DisplayString(connection.display()), std::getenv("XDG_RUNTIME_DIR"), ::geteuid()))),
       activator_(std::make_unique<x11::X11WindowActivator>(connection)),
       hotKey_(std::make_unique<x11::X11HotKey>(connection)) {}

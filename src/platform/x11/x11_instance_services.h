@@ -11,9 +11,12 @@
 
 namespace tov {
 
+namespace posix {
+class FlockInstanceLock;
+}  // namespace posix
+
 namespace x11 {
 class Connection;
-class FlockInstanceLock;
 class X11WindowActivator;
 class X11HotKey;
 }  // namespace x11
@@ -29,7 +32,7 @@ class X11InstanceServices {
   void addTo(Platform& platform);
 
  private:
-  std::unique_ptr<x11::FlockInstanceLock> lock_;
+  std::unique_ptr<posix::FlockInstanceLock> lock_;
   std::unique_ptr<x11::X11WindowActivator> activator_;
   std::unique_ptr<x11::X11HotKey> hotKey_;
 };

@@ -1,7 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
 #include "platform/x11/desktop_guardian.h"
-#include "platform/x11/posix_termination_watch.h"
+#include "platform/posix/termination_watch.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
 #include "platform/x11/x11_taskbar.h"
@@ -24,7 +24,7 @@ X11Platform::X11Platform(std::unique_ptr<x11::Connection> connection)
       display_(std::make_unique<x11::XRandrDisplay>(*connection_, guardian_.get())),
       taskbar_(std::make_unique<x11::X11Taskbar>(*connection_, guardian_.get())),
       pointer_(std::make_unique<x11::X11Pointer>(*connection_, guardian_.get())),
-      termination_(std::make_unique<x11::PosixTerminationWatch>()) {}
+      termination_(std::make_unique<posix::PosixTerminationWatch>()) {}
 
 X11Platform::~X11Platform() = default;
 

@@ -18,8 +18,11 @@ class DesktopGuardian;
 class XRandrDisplay;
 class X11Taskbar;
 class X11Pointer;
-class PosixTerminationWatch;
 }  // namespace x11
+
+namespace posix {
+class PosixTerminationWatch;
+}  // namespace posix
 
 class X11Platform {
  public:
@@ -45,7 +48,7 @@ class X11Platform {
   std::unique_ptr<x11::XRandrDisplay> display_;
   std::unique_ptr<x11::X11Taskbar> taskbar_;
   std::unique_ptr<x11::X11Pointer> pointer_;
-  std::unique_ptr<x11::PosixTerminationWatch> termination_;
+  std::unique_ptr<posix::PosixTerminationWatch> termination_;
 };
 
 }  // namespace tov

@@ -1,4 +1,4 @@
-#include "platform/x11/posix_termination_watch.h"
+#include "platform/posix/termination_watch.h"
 
 #include <QSocketNotifier>
 
@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cerrno>
 
-namespace tov::x11 {
+namespace tov::posix {
 
 namespace {
 
@@ -71,4 +71,4 @@ void PosixTerminationWatch::takeRequests() {
   if (requested && onRequest_) onRequest_();
 }
 
-}  // namespace tov::x11
+}  // namespace tov::posix

@@ -1,4 +1,4 @@
-#include "platform/x11/instance_lock.h"
+#include "platform/posix/instance_lock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,7 +9,7 @@
 #include <cctype>
 #include <cerrno>
 
-namespace tov::x11 {
+namespace tov::posix {
 
 namespace {
 
@@ -99,4 +99,4 @@ FlockInstanceLock::~FlockInstanceLock() {
 
 void FlockInstanceLock::haltProcess(int exitCode) { ::_exit(exitCode); }
 
-}  // namespace tov::x11
+}  // namespace tov::posix

@@ -7,7 +7,7 @@
 
 #include <string>
 
-namespace tov::x11 {
+namespace tov::posix {
 
 // The lock file of programPath (the first command-line element: only its file name
 // counts, so a copy in another folder is the same program and one under another name is
@@ -37,4 +37,4 @@ class FlockInstanceLock : public IInstanceLock {
   bool alreadyRunning_ = false;
 };
 
-}  // namespace tov::x11
+}  // namespace tov::posix

@@ -13,7 +13,7 @@
 
 class QSocketNotifier;
 
-namespace tov::x11 {
+namespace tov::posix {
 
 class PosixTerminationWatch : public ITerminationWatch {
  public:
@@ -38,4 +38,4 @@ class PosixTerminationWatch : public ITerminationWatch {
   std::array<struct sigaction, 3> previousActions_{};
 };
 
-}  // namespace tov::x11
+}  // namespace tov::posix

@@ -1,0 +1,21 @@
+#pragma once
+// Which desktop the menu runs on, decided once at start-up from what the session offers,
+// and how a Wayland session presents the menu's fixed-size form.
+
+#include <functional>
+
+namespace tov {
+
+enum class DesktopSession { X11, Wayland };
+
+// environment: getenv or a table. QT_QPA_PLATFORM, when the user has set it to one of the
+// two, decides; otherwise a Wayland session (WAYLAND_DISPLAY set, or XDG_SESSION_TYPE
+// "wayland") runs on Wayland, and anything else on X11.
+DesktopSession chooseDesktopSession(const std::function<const char*(const char*)>& environment);
+
+// The factor that makes a form of formWidth x formHeight as large as the output allows
+// with its aspect kept: it fills the output one way, and black bars take the rest the
+// other way. 1 when either size is unknown.
+double presentationScale(int outputWidth, int outputHeight, int formWidth, int formHeight);
+
+}  // namespace tov

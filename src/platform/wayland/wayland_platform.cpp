@@ -1,0 +1,51 @@
+#include "platform/wayland/wayland_platform.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/posix/instance_lock.h"
+#include "platform/posix/termination_watch.h"
+#include "platform/wayland/compositor_display.h"
+#include "platform/wayland/inert_services.h"
+
+namespace tov {
+
+namespace wayland {
+
+std::string lockDisplayName(const char* waylandDisplay) {
+  const std::string name = waylandDisplay && *waylandDisplay ? waylandDisplay : "wayland-0";
+  const std::string file = name.substr(name.find_last_of('/') + 1);
+  return file.empty() ? "wayland-0" : file;
+}
+
+}  // namespace wayland
+
+WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
+                                 const std::string& programPath)
+    : output_(output),
+      display_(std::make_unique<wayland::CompositorDisplay>(presentedWidth, presentedHeight, output.refreshHz)),
+      taskbar_(std::make_unique<wayland::NoTaskbar>()),
+      pointer_(std::make_unique<wayland::CompositorPointer>()),
+      termination_(std::make_unique<posix::PosixTerminationWatch>()),
+      lock_(std::make_unique<posix::FlockInstanceLock>(posix::instanceLockPath(
+          programPath, wayland::lockDisplayName(std::getenv("WAYLAND_DISPLAY")), std::getenv("XDG_RUNTIME_DIR"),
+          unsigned(::getuid())))),
+      activator_(std::make_unique<wayland::NoWindowActivator>()),
+      hotKey_(std::make_unique<wayland::NoHotKey>()) {}
+
+WaylandPlatform::~WaylandPlatform() = default;
+
+Platform WaylandPlatform::services() {
+  Platform platform;
+  platform.display = display_.get();
+  platform.taskbar = taskbar_.get();
+  platform.pointer = pointer_.get();
+  platform.termination = termination_.get();
+  platform.instanceLock = lock_.get();
+  platform.windowActivator = activator_.get();
+  platform.hotKey = hotKey_.get();
+  return platform;
+}
+
+}  // namespace tov

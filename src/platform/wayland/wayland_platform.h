@@ -1,0 +1,59 @@
+#pragma once
+// The services of a Wayland session, owned together: the compositor's display, the
+// termination watch, the single-instance lock on the session's socket, and what the
+// compositor keeps to itself. No X server is needed. Nothing here changes the desktop, so
+// nothing needs giving back, however the menu ends. This header brings in neither
+// Wayland's library nor any widget.
+
+#include "platform/platform.h"
+#include "platform/wayland/wayland_output.h"
+
+#include <memory>
+#include <string>
+
+namespace tov {
+
+namespace posix {
+class FlockInstanceLock;
+class PosixTerminationWatch;
+}  // namespace posix
+
+namespace wayland {
+class CompositorDisplay;
+class NoTaskbar;
+class CompositorPointer;
+class NoWindowActivator;
+class NoHotKey;
+
+// The lock's name for the session's socket: its file name, as WAYLAND_DISPLAY may hold a
+// name in XDG_RUNTIME_DIR or a whole path; "wayland-0", the default, when it is unset.
+std::string lockDisplayName(const char* waylandDisplay);
+}  // namespace wayland
+
+class WaylandPlatform {
+ public:
+  // output: what wayland::firstOutputSize() found before the application object was made.
+  // The menu is presented at presentedWidth x presentedHeight, scaled to that output.
+  // programPath names the lock, as on X11. Make it on the user-interface thread once the
+  // application object exists: the termination watch needs its event loop.
+  WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
+                  const std::string& programPath);
+  ~WaylandPlatform();
+  WaylandPlatform(const WaylandPlatform&) = delete;
+  WaylandPlatform& operator=(const WaylandPlatform&) = delete;
+
+  const wayland::OutputSize& output() const { return output_; }
+  Platform services();
+
+ private:
+  wayland::OutputSize output_;
+  std::unique_ptr<wayland::CompositorDisplay> display_;
+  std::unique_ptr<wayland::NoTaskbar> taskbar_;
+  std::unique_ptr<wayland::CompositorPointer> pointer_;
+  std::unique_ptr<posix::PosixTerminationWatch> termination_;
+  std::unique_ptr<posix::FlockInstanceLock> lock_;
+  std::unique_ptr<wayland::NoWindowActivator> activator_;
+  std::unique_ptr<wayland::NoHotKey> hotKey_;
+};
+
+}  // namespace tov

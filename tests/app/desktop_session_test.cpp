@@ -1,0 +1,55 @@
+// Which desktop's services the menu takes, and the scale that presents its form on a
+// Wayland output.
+#include "app/desktop_session.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace tov {
+namespace {
+
+TEST(DesktopSession, TheUsersToolkitChoiceThenTheSessionsOwnVariablesDecide) {
+  struct Case {
+    std::map<std::string, std::string> environment;
+    DesktopSession expected;
+  };
+  const Case cases[] = {
+      {{{"DISPLAY", ":0"}}, DesktopSession::X11},
+      {{}, DesktopSession::X11},
+      {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", "wayland-0"}}, DesktopSession::Wayland},
+      {{{"DISPLAY", ":0"}, {"WAYLAND_DISPLAY", ""}}, DesktopSession::X11},
+      {{{"XDG_SESSION_TYPE", "wayland"}}, DesktopSession::Wayland},
+      {{{"XDG_SESSION_TYPE", "x11"}, {"DISPLAY", ":0"}}, DesktopSession::X11},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}, {"QT_QPA_PLATFORM", "xcb"}}, DesktopSession::X11},
+      {{{"DISPLAY", ":0"}, {"QT_QPA_PLATFORM", "wayland-egl"}}, DesktopSession::Wayland},
+      {{{"WAYLAND_DISPLAY", "wayland-0"}, {"QT_QPA_PLATFORM", "offscreen"}}, DesktopSession::Wayland},
+  };
+  for (const Case& c : cases) {
+    const auto lookup = [&](const char* name) -> const char* {
+      const auto it = c.environment.find(name);
+      return it == c.environment.end() ? nullptr : it->second.c_str();
+    };
+    std::string described;
+    for (const auto& [name, value] : c.environment) described += name + "=" + value + " ";
+    EXPECT_EQ(chooseDesktopSession(lookup), c.expected) << described;
+  }
+}
+
+TEST(DesktopSession, TheFormFillsTheOutputOneWayWithItsAspectKept) {
+  struct Case {
+    int outputWidth, outputHeight;
+    double expected;
+  };
+  const Case cases[] = {
+      {1024, 768, 1.28}, {1920, 1080, 1.8}, {1366, 768, 1.28}, {800, 600, 1.0},
+      {1080, 1920, 1.35}, {640, 480, 0.8}, {0, 768, 1.0}, {1024, -1, 1.0},
+  };
+  for (const Case& c : cases)
+    EXPECT_DOUBLE_EQ(presentationScale(c.outputWidth, c.outputHeight, 800, 600), c.expected)
+        << c.outputWidth << " x " << c.outputHeight;
+}
+
+}  // namespace
+}  // namespace tov

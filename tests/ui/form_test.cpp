@@ -1,0 +1,78 @@
+// A form full screen on an output larger than itself: it keeps its own size in the middle,
+// black round it, and its controls, child windows and clicks move with it.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QScreen>
+#include <QTest>
+
+#include "ui/control.h"
+#include "ui/edit.h"
+#include "ui/form.h"
+
+namespace tov::test {
+namespace {
+
+class Fill : public Graphic {
+ public:
+  explicit Fill(Color colour) : colour_(colour) {}
+  const char* className() const override { return "TFill"; }
+  int width() const override { return 1; }
+  int height() const override { return 1; }
+  bool empty() const override { return false; }
+  bool transparent() const override { return false; }
+  void draw(Canvas& canvas, const Rect& dest) const override { canvas.fillRect(dest, colour_); }
+  void loadFromMemory(std::span<const std::uint8_t>) override {}
+  void readStoredData(std::span<const std::uint8_t>, std::size_t&) override {}
+  void writeStoredData(std::vector<std::uint8_t>&) const override {}
+  std::unique_ptr<Graphic> clone() const override { return std::make_unique<Fill>(*this); }
+
+ private:
+  Color colour_;
+};
+
+TEST(FormFullScreen, KeepsItsOwnSizeCentredWithBlackBarsAndMovesEverythingWithIt) {
+  TForm form;
+  form.setBounds(0, 0, 200, 100);
+  TImage backdrop(form, "backdrop");
+  backdrop.setBounds(0, 0, 200, 100);
+  backdrop.setStretch(true);
+  backdrop.picture().setGraphic(std::make_unique<Fill>(0x0000FF));
+  backdrop.pictureChanged();
+  TPanel panel(form, "panel");
+  panel.setBounds(10, 20, 30, 30);
+  TEdit edit(form, "edit");
+  edit.setBounds(100, 50, 60, 20);
+  int clicks = 0;
+  backdrop.OnClick = [&](TControl*) { ++clicks; };
+
+  form.requestFullScreen();
+  form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.isFullScreen() && form.size() != QSize(200, 100); }, 10000));
+  const QSize screen = form.size();
+  const QPoint origin((screen.width() - 200) / 2, (screen.height() - 100) / 2);
+  ASSERT_GT(origin.x(), 0);
+  ASSERT_GT(origin.y(), 0);
+
+  EXPECT_EQ(panel.pos(), origin + QPoint(10, 20));
+  EXPECT_EQ(edit.pos(), origin + QPoint(100, 50));
+  const QImage shown = form.grab().toImage();
+  EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
+  EXPECT_EQ(shown.pixelColor(origin.x() - 1, origin.y() + 50), QColor(Qt::black));
+  EXPECT_EQ(shown.pixelColor(origin.x() + 199, origin.y() + 99), QColor(Qt::red)) << "the form's own bottom-right pixel";
+  EXPECT_EQ(shown.pixelColor(origin.x() + 200, origin.y() + 99), QColor(Qt::black));
+
+  QTest::mouseClick(&form, Qt::LeftButton, {}, origin - QPoint(1, 1));
+  EXPECT_EQ(clicks, 0) << "a click on the bars reaches no control";
+  QTest::mouseClick(&form, Qt::LeftButton, {}, origin + QPoint(199, 99));
+  EXPECT_EQ(clicks, 1);
+
+  form.setWindowState(Qt::WindowNoState);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isFullScreen(); }, 10000));
+  form.resize(200, 100);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return panel.pos() == QPoint(10, 20); }, 10000)) << "back in place as a window";
+  EXPECT_EQ(edit.pos(), QPoint(100, 50));
+}
+
+}  // namespace
+}  // namespace tov::test
