@@ -23,13 +23,41 @@ int sourceIndex(int n, double scale, double offset, int size) {
 
 }  // namespace
 
+namespace {
+
+// An enlarged row: each source pixel written Widest times, the next one starting as many
+// screen pixels later as it covers, so that its writes replace the excess. Writing more
+// than needed and moving on by the count beats looking every screen pixel up. Near the
+// row's end, where the excess would spill past it, each pixel is written exactly.
+template <int Widest>
+void enlargeRow(const quint32* in, const std::vector<int>& covers, quint32* out, quint32* end) {
+  std::size_t i = 0;
+  for (; i < covers.size() && out + Widest <= end; ++i) {
+    const quint32 pixel = in[i];
+    for (int k = 0; k < Widest; ++k) out[k] = pixel;
+    out += covers[i];
+  }
+  for (; i < covers.size(); ++i) {
+    std::fill_n(out, covers[i], in[i]);
+    out += covers[i];
+  }
+}
+
+}  // namespace
+
 void copyScaledNearest(const QImage& source, const QTransform& toScreen, QImage& target, const QRect& area) {
   const QRect clipped = area.intersected(target.rect());
   if (clipped.isEmpty() || source.isNull()) return;
   const double scaleX = toScreen.m11(), scaleY = toScreen.m22();
-  std::vector<int> columns(std::size_t(clipped.width()));
-  for (int x = 0; x < clipped.width(); ++x)
-    columns[std::size_t(x)] = sourceIndex(clipped.left() + x, scaleX, toScreen.dx(), source.width());
+  const std::size_t width = std::size_t(clipped.width());
+  std::vector<int> columns(width);
+  for (std::size_t x = 0; x < width; ++x)
+    columns[x] = sourceIndex(clipped.left() + int(x), scaleX, toScreen.dx(), source.width());
+  // The screen pixels each source pixel of the row covers, from the first one shown on.
+  const int firstColumn = columns.front();
+  std::vector<int> covers(std::size_t(columns.back() - firstColumn + 1), 0);
+  for (int column : columns) ++covers[std::size_t(column - firstColumn)];
+  const int widest = *std::max_element(covers.begin(), covers.end());
   // Written in place: scanLine() would detach a back store that its painter still shares.
   uchar* const base = const_cast<uchar*>(std::as_const(target).constBits());
   int previousRow = -1;
@@ -37,12 +65,17 @@ void copyScaledNearest(const QImage& source, const QTransform& toScreen, QImage&
   for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
     auto* out = reinterpret_cast<quint32*>(base + std::ptrdiff_t(y) * target.bytesPerLine()) + clipped.left();
     const int row = sourceIndex(y, scaleY, toScreen.dy(), source.height());
+    const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(row));
     if (row == previousRow) {
       // Enlarged, a source row covers several screen rows: the first one is copied.
-      std::memcpy(out, previous, std::size_t(clipped.width()) * sizeof(quint32));
+      std::memcpy(out, previous, width * sizeof(quint32));
+    } else if (widest <= 4) {
+      quint32* end = out + width;
+      widest == 1   ? enlargeRow<1>(in + firstColumn, covers, out, end)
+      : widest == 2 ? enlargeRow<2>(in + firstColumn, covers, out, end)
+                    : enlargeRow<4>(in + firstColumn, covers, out, end);
     } else {
-      const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(row));
-      for (std::size_t x = 0; x < columns.size(); ++x) out[x] = in[columns[x]];
+      for (std::size_t x = 0; x < width; ++x) out[x] = in[columns[x]];
     }
     previousRow = row;
     previous = out;

@@ -18,7 +18,7 @@ QImage numberedPicture(int width, int height) {
 }
 
 TEST(ScaledCopy, EachScreenPixelShowsTheFormPixelThatThePointerThereReaches) {
-  const double scales[] = {1.28, 1.8, 1.35, 2.0, 0.8, 1.0};
+  const double scales[] = {1.28, 1.8, 1.35, 2.0, 2.5, 3.2, 4.5, 0.8, 1.0};
   const QPoint origin(133, 7);  // the content's place in the window, in form pixels
   const QImage form = numberedPicture(80, 60);
   for (double scale : scales) {

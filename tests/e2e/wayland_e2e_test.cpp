@@ -1,0 +1,177 @@
+// The real menu in Wayland sessions, on headless compositors the tests start: it runs on
+// Qt's Wayland platform without an X server, covers the whole output with its form scaled
+// (black bars where the aspects differ) and nothing of the desktop's panel, a click at the
+// scaled place reaches the control under it, and it ends without a word of giving back what
+// it never changed.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QImage>
+#include <QPainter>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "support/real_menu.h"
+#include "support/wayland_session.h"
+
+namespace tov::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kScreenMs = 30000;
+
+// What the output must show: the frame scaled as large as the output allows with its
+// aspect kept, in the middle, black round it.
+QImage expectedScreen(const fs::path& frame, int width, int height) {
+  const double scale = std::min(width / 800.0, height / 600.0);
+  const QSize shown(int(std::lround(800 * scale)), int(std::lround(600 * scale)));
+  QImage screen(width, height, QImage::Format_RGB32);
+  screen.fill(Qt::black);
+  QPainter painter(&screen);
+  painter.drawImage(QPoint((width - shown.width()) / 2, (height - shown.height()) / 2),
+                    QImage(QString::fromStdString(frame.string())).scaled(shown, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+  return screen;
+}
+
+// Root-mean-square difference, 0 to 1, of the colour channels inside region.
+double difference(const QImage& shot, const QImage& expected, const QRect& region) {
+  if (shot.size() != expected.size()) return 1.0;
+  double sum = 0;
+  long count = 0;
+  for (int y = region.top(); y <= region.bottom(); ++y)
+    for (int x = region.left(); x <= region.right(); ++x) {
+      const QRgb a = shot.pixel(x, y), b = expected.pixel(x, y);
+      for (int shift : {0, 8, 16}) {
+        const double d = (int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) / 255.0;
+        sum += d * d;
+        ++count;
+      }
+    }
+  return count ? std::sqrt(sum / double(count)) : 1.0;
+}
+
+class WaylandMenu : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = folderForThisTest("tovaleer-wayland");
+    copyDemoFolder(folder_);
+  }
+  void TearDown() override {
+    menu_.reset();
+    fs::remove_all(folder_);
+  }
+
+  void startMenu(WaylandSession& session) {
+    std::string why;
+    menu_ = session.launch({"sh", "-c", menuCommand(folder_)}, log(), &why);
+    ASSERT_TRUE(menu_) << why;
+  }
+  std::string log() const { return (folder_ / "menu.log").string(); }
+
+  // Waits until the whole output shows frame as expectedScreen() draws it. The frame's middle
+  // is compared, as on X11 (the mute picture and the buttons lie over its edges), and so is
+  // the top strip of the output right of the mute picture, where a panel would lie.
+  bool screenShows(WaylandSession& session, const std::string& frame) {
+    const QImage expected = expectedScreen(folder_ / "menu" / frame, session.width(), session.height());
+    const double scale = std::min(session.width() / 800.0, session.height() / 600.0);
+    const QPoint origin((session.width() - int(std::lround(800 * scale))) / 2,
+                        (session.height() - int(std::lround(600 * scale))) / 2);
+    const QRect middle(origin + QPoint(int(50 * scale), int(50 * scale)), QSize(int(700 * scale), int(360 * scale)));
+    const int pastMutePicture = origin.x() + int(60 * scale);
+    const QRect topStrip(pastMutePicture, 0, session.width() - pastMutePicture, 40);
+    return WaylandSession::waitFor([&] {
+      std::string why;
+      shot_ = session.screenshot(&why);
+      middleDifference_ = difference(shot_, expected, middle);
+      topDifference_ = difference(shot_, expected, topStrip);
+      return middleDifference_ < 0.04 && topDifference_ < 0.06;
+    }, kScreenMs);
+  }
+  void keepLastShot() { shot_.save("/tmp/tovaleer-wayland-last-shot.png"); }
+
+  // The menu ended by SIGTERM, as a session's end would: exit code 0, and nothing said of a
+  // display mode, a taskbar or buttons, for none of them was touched.
+  void endMenuAndExpectNothingToGiveBack() {
+    ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
+    EXPECT_EQ(menu_->wait(20000), std::optional<int>(0));
+    const std::string said = readFile(log());
+    for (const char* word : {"display mode", "guardian", "taskbar", "Cannot"})
+      EXPECT_EQ(said.find(word), std::string::npos) << said;
+  }
+
+  fs::path folder_;
+  std::unique_ptr<ChildProcess> menu_;
+  QImage shot_;
+  double middleDifference_ = 1, topDifference_ = 1;
+};
+
+// Outputs of the menu's aspect and of a wide screen's, where black bars take the sides.
+TEST_F(WaylandMenu, OnWestonTheLanguageScreenCoversTheWholeOutputAndThePanel) {
+  for (const QSize size : {QSize(1024, 768), QSize(1920, 1080)}) {
+    SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+    std::string why;
+    WaylandSessionOptions options;
+    options.width = size.width();
+    options.height = size.height();
+    options.xwayland = true;
+    std::unique_ptr<WestonSession> weston = WestonSession::start(options, &why);
+    TOV_SKIP_WITHOUT_WAYLAND(weston, why);
+    ASSERT_NO_FATAL_FAILURE(startMenu(*weston));
+    const bool shown = screenShows(*weston, "m4.jpg");
+    if (!shown) keepLastShot();
+    EXPECT_TRUE(shown) << "middle " << middleDifference_ << ", top " << topDifference_ << "\n" << readFile(log());
+    int panelPixels = 0;
+    for (int x = 0; x < shot_.width(); ++x) panelPixels += (shot_.pixel(x, 5) & 0xFFFFFF) == (WestonSession::panelColor() & 0xFFFFFF);
+    EXPECT_EQ(panelPixels, 0) << "the panel shows through";
+    endMenuAndExpectNothingToGiveBack();
+    menu_.reset();
+  }
+}
+
+// A message box opens before any window of ours has had the keyboard (weston has no seat):
+// it must still come in front of the full-screen menu, or the pupil waits behind it.
+TEST_F(WaylandMenu, OnWestonAMessageBoxComesInFrontOfTheFullScreenMenu) {
+  std::string why;
+  std::unique_ptr<WestonSession> weston = WestonSession::start({}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(weston, why);
+  std::ofstream(folder_ / "menu" / "m4.jpg") << "not a picture";
+  ASSERT_NO_FATAL_FAILURE(startMenu(*weston));
+  const QImage frame = expectedScreen(folder_ / "menu" / "m3.jpg", weston->width(), weston->height());
+  const QRect middle(weston->width() / 4, weston->height() / 3, weston->width() / 2, weston->height() / 3);
+  const QRect right(weston->width() - 100, 100, 60, weston->height() - 200);
+  const bool boxInFront = WaylandSession::waitFor([&] {
+    std::string error;
+    shot_ = weston->screenshot(&error);
+    topDifference_ = difference(shot_, frame, right);
+    middleDifference_ = difference(shot_, frame, middle);
+    return topDifference_ < 0.04 && middleDifference_ > 0.1;
+  }, kScreenMs);
+  if (!boxInFront) keepLastShot();
+  EXPECT_TRUE(boxInFront) << "frame 3 at the side " << topDifference_ << ", box in the middle " << middleDifference_;
+}
+
+TEST_F(WaylandMenu, OnMutterAClickAtTheScaledPlaceChoosesTheLanguage) {
+  std::string why;
+  std::unique_ptr<MutterSession> mutter = MutterSession::start({}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  ASSERT_NO_FATAL_FAILURE(startMenu(*mutter));
+  bool shown = screenShows(*mutter, "m4.jpg");
+  if (!shown) keepLastShot();
+  ASSERT_TRUE(shown) << "middle " << middleDifference_ << ", top " << topDifference_ << "\n" << readFile(log());
+  const double scale = std::min(mutter->width() / 800.0, mutter->height() / 600.0);
+  ASSERT_TRUE(mutter->movePointerTo(kEnglish.x * scale, kEnglish.y * scale, &why)) << why;
+  ASSERT_TRUE(mutter->click(&why)) << why;
+  shown = screenShows(*mutter, "m7e.jpg");
+  if (!shown) keepLastShot();
+  EXPECT_TRUE(shown) << "the English name screen did not follow; middle " << middleDifference_ << "\n"
+                     << readFile(log());
+  // The pointer has been over the hand cursor's controls: Qt drew the menu's cursors.
+  EXPECT_EQ(readFile(log()).find("mmap failed"), std::string::npos) << readFile(log());
+  endMenuAndExpectNothingToGiveBack();
+}
+
+}  // namespace
+}  // namespace tov::test
