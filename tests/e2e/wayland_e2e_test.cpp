@@ -173,5 +173,41 @@ TEST_F(WaylandMenu, OnMutterAClickAtTheScaledPlaceChoosesTheLanguage) {
   endMenuAndExpectNothingToGiveBack();
 }
 
+// The advertisement screen is a window of its own: over the full-screen menu only a full-screen
+// window is sure to come in front, in the same place as the menu's form, and its exit button,
+// at its scaled place, ends the menu. On a wide output, where black bars take the sides.
+TEST_F(WaylandMenu, OnMutterTheAdvertisementComesInFrontAndItsExitEndsTheMenu) {
+  std::string why;
+  WaylandSessionOptions wide;
+  wide.width = 1920;
+  wide.height = 1080;
+  std::unique_ptr<MutterSession> mutter = MutterSession::start(wide, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  ASSERT_NO_FATAL_FAILURE(startMenu(*mutter));
+  ASSERT_TRUE(screenShows(*mutter, "m4.jpg")) << "middle " << middleDifference_ << "\n" << readFile(log());
+  const double scale = std::min(mutter->width() / 800.0, mutter->height() / 600.0);
+  const int left = (mutter->width() - int(std::lround(800 * scale))) / 2;
+  constexpr Point kLanguageScreenExit{677 + 74 / 2, 469 + 68 / 2};
+  constexpr Point kAdvertisementExit{738 + 49 / 2, 546 + 49 / 2};
+  ASSERT_TRUE(mutter->movePointerTo(left + kLanguageScreenExit.x * scale, kLanguageScreenExit.y * scale, &why)) << why;
+  ASSERT_TRUE(mutter->click(&why)) << why;
+  // The background's top strip, above the advertisement's view, scaled as the frames are: near
+  // the English background's, and nearer to it than to the Afrikaans one's.
+  const QImage expected = expectedScreen(folder_ / "addback_E.jpg", mutter->width(), mutter->height());
+  const QImage other = expectedScreen(folder_ / "addback_A.jpg", mutter->width(), mutter->height());
+  const QRect strip(left + int(50 * scale), int(6 * scale), int(700 * scale), int(50 * scale));
+  const bool inFront = WaylandSession::waitFor([&] {
+    std::string error;
+    shot_ = mutter->screenshot(&error);
+    topDifference_ = difference(shot_, expected, strip);
+    return topDifference_ < 0.1 && topDifference_ + 0.02 < difference(shot_, other, strip);
+  }, kScreenMs);
+  if (!inFront) keepLastShot();
+  ASSERT_TRUE(inFront) << "the advertisement's background " << topDifference_ << "\n" << readFile(log());
+  ASSERT_TRUE(mutter->movePointerTo(left + kAdvertisementExit.x * scale, kAdvertisementExit.y * scale, &why)) << why;
+  ASSERT_TRUE(mutter->click(&why)) << why;
+  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
+}
+
 }  // namespace
 }  // namespace tov::test

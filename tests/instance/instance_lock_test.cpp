@@ -1,6 +1,7 @@
 // The single-instance lock on real files: where it lives, what counts as the same program,
 // and that the lock ends with its holder and never passes to a child.
 #include "platform/posix/instance_lock.h"
+#include "platform/wayland/wayland_platform.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -12,6 +13,7 @@
 #include <memory>
 
 namespace tov::posix {
+namespace wayland = ::tov::wayland;
 namespace {
 
 namespace fs = std::filesystem;
@@ -50,6 +52,27 @@ TEST(InstanceLockPath, ThisMachinesOwnNameIsTheLocalDisplay) {
   ASSERT_EQ(::gethostname(host, sizeof host - 1), 0);
   EXPECT_EQ(instanceLockPath("tovaleer", std::string(host) + ":0.0", "/run/user/1000", 1000),
             "/run/user/1000/tovaleer@:0.lock");
+}
+
+// A Wayland session names its socket in XDG_RUNTIME_DIR or by a whole path: either way one
+// lock per socket, in the runtime folder, never a name with folders in it.
+TEST(InstanceLockPath, AWaylandSessionLocksByItsSocketsFileName) {
+  struct Case {
+    const char* waylandDisplay;
+    const char* path;
+  };
+  const Case cases[] = {
+      {"wayland-0", "/run/user/1000/tovaleer@wayland-0.lock"},
+      {"wayland-1", "/run/user/1000/tovaleer@wayland-1.lock"},
+      {"/run/user/1000/wayland-1", "/run/user/1000/tovaleer@wayland-1.lock"},
+      {nullptr, "/run/user/1000/tovaleer@wayland-0.lock"},
+      {"", "/run/user/1000/tovaleer@wayland-0.lock"},
+      {"/run/user/1000/", "/run/user/1000/tovaleer@wayland-0.lock"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(instanceLockPath("/usr/bin/tovaleer", wayland::lockDisplayName(c.waylandDisplay), "/run/user/1000", 1000),
+              c.path)
+        << (c.waylandDisplay ? c.waylandDisplay : "(unset)");
 }
 
 class InstanceLockTest : public ::testing::Test {
