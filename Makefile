@@ -21,7 +21,7 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 
 run: build
-	@test -n "$$DISPLAY" || { echo "make run needs an X display (DISPLAY is not set)"; exit 1; }
+	@test -n "$$DISPLAY$$WAYLAND_DISPLAY" || { echo "make run needs an X display or a Wayland session (neither DISPLAY nor WAYLAND_DISPLAY is set)"; exit 1; }
 	cd $(BUILD)/suite && exec ../tovaleer
 
 # Every run always runs, the bounded fuzzing first so that CTest's summary ends the output;

@@ -17,6 +17,8 @@ packages=(
   # the test desktop
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
   xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick
+  # GNOME's platform theme, under which the message boxes are tested too
+  qt6-gtk-platformtheme
   # the Wayland compositors of the tests
   weston mutter xwayland qt6-wayland dbus-daemon dbus-session-bus-common libglib2.0-dev
   pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base

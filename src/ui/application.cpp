@@ -53,6 +53,9 @@ ModalResult showQtBox(const MessageRequest& request) {
   QPushButton* ok = request.buttons & mbOK ? box.addButton("OK", QMessageBox::AcceptRole) : nullptr;
   QPushButton* yes = request.buttons & mbYes ? box.addButton("&Yes", QMessageBox::YesRole) : nullptr;
   QPushButton* no = request.buttons & mbNo ? box.addButton("&No", QMessageBox::NoRole) : nullptr;
+  // Enter answers Yes (else OK) on every desktop. Left to itself Qt makes the first button
+  // of the theme's order the default, and GNOME's theme puts No first.
+  if (QPushButton* answer = yes ? yes : ok) box.setDefaultButton(answer);
   box.exec();
   QAbstractButton* clicked = box.clickedButton();
   if (clicked && clicked == ok) return ModalResult::mrOk;

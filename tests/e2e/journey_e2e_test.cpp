@@ -380,6 +380,26 @@ TEST_F(JourneyEndToEnd, LeftHandedPupilChoosesAnActivityAndGoesBack) {
   EXPECT_EQ(pointerMap(*session_), "1 2 3 ") << "the end gives the normal buttons back";
 }
 
+// Under GNOME's platform theme Qt lays the question's buttons out No | Yes and would make
+// the first one the default: Enter must still answer Yes, as on every desktop.
+TEST_F(JourneyEndToEnd, EnterAnswersYesToTheLeftHandsQuestionUnderGnomesTheme) {
+  environment_ = "QT_QPA_PLATFORMTHEME=gtk3";
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  click(kEnglish);
+  ASSERT_NO_FATAL_FAILURE(reachScreen("m7e.jpg"));
+  ASSERT_TRUE(session_->waitFor([&] { return difference("m7e.jpg", "[43x35+537+411]") > 0.05; }, kScreenMs))
+      << "the hand buttons did not appear";
+  typeText("sam");
+  click(kLeftHand);
+  std::string box;
+  ASSERT_TRUE(session_->waitFor([&] { return !(box = windowNamed("^Confirm$")).empty(); }, kWindowMs)) << menuLog();
+  keyTo(box, "Return");
+  EXPECT_TRUE(session_->waitFor([&] { return !viewable(box); }, kWindowMs));
+  EXPECT_TRUE(session_->waitFor([&] { return pointerMap(*session_) == "3 2 1 "; }, kWindowMs))
+      << "Enter did not answer Yes";
+  endMenuWithSigterm();
+}
+
 // The whole journey: two activities, each started with exactly the five framed
 // arguments, the menu minimised while each runs and normal again once it has ended.
 TEST_F(JourneyEndToEnd, ActivitiesGetTheFramedArgumentsAndTheMenuComesBack) {
