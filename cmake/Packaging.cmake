@@ -29,6 +29,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, pavucontrol, xdg-utils, fonts-liberation, qt6-wayland")
 # A school's own suite is made of Windows programs, which the menu starts through Wine; the
-# demo suite needs none, so the package recommends it rather than depending on it.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine")
+# demo suite needs none, so the package recommends it rather than depending on it. The
+# guardian gives GNOME's left-handed setting back with gsettings (libglib2.0-bin), which every
+# GNOME desktop has.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, libglib2.0-bin")
 include(CPack)

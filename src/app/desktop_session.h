@@ -13,6 +13,9 @@ enum class DesktopSession { X11, Wayland };
 // "wayland") runs on Wayland, and anything else on X11.
 DesktopSession chooseDesktopSession(const std::function<const char*(const char*)>& environment);
 
+// Whether XDG_CURRENT_DESKTOP (a list separated by ':', as "ubuntu:GNOME") names GNOME.
+bool isGnomeDesktop(const std::function<const char*(const char*)>& environment);
+
 // The factor that makes a form of formWidth x formHeight as large as the output allows
 // with its aspect kept: it fills the output one way, and black bars take the rest the
 // other way. 1 when either size is unknown.

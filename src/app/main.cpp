@@ -56,7 +56,9 @@ std::optional<tov::wayland::OutputSize> chooseSession() {
 bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, const char* programPath,
                   DesktopServices& services) {
   if (waylandOutput) {
-    services.wayland = std::make_unique<tov::WaylandPlatform>(*waylandOutput, kFormWidth, kFormHeight, programPath);
+    const auto desktop = tov::isGnomeDesktop(std::getenv) ? tov::wayland::Desktop::Gnome : tov::wayland::Desktop::Other;
+    services.wayland =
+        std::make_unique<tov::WaylandPlatform>(*waylandOutput, kFormWidth, kFormHeight, programPath, desktop);
     services.platform = services.wayland->services();
     return true;
   }

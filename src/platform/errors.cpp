@@ -195,6 +195,11 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::InstallWineCommand, "sudo apt install wine"},
     {ErrorCode::InstallWine32BitCommand,
      "sudo dpkg --add-architecture i386 && sudo apt update && sudo apt install wine32:i386"},
+    {ErrorCode::GuardianSettingGivenBack,
+     "tovaleer-guardian: the menu ended without giving a desktop setting back; %s again"},
+    {ErrorCode::GuardianSettingNotGivenBack,
+     "tovaleer-guardian: the menu ended without giving a desktop setting back, and it could not "
+     "be set again; it should be %s"},
 };
 }  // namespace
 

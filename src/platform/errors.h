@@ -95,7 +95,9 @@ enum class ErrorCode {
   StartNeedsWine,           // %s: the Windows program; InstallWineCommand follows
   StartNeedsWine32Bit,      // %s: the 32-bit Windows program; InstallWine32BitCommand follows
   InstallWineCommand,       // Debian's and Ubuntu's command that installs Wine
-  InstallWine32BitCommand,  // and the one that adds its 32-bit part      // %s: the 32-bit Windows program
+  InstallWine32BitCommand,  // and the one that adds its 32-bit part
+  GuardianSettingGivenBack,     // %s: the setting and its value, as "org.gnome.desktop.peripherals.mouse left-handed false"
+  GuardianSettingNotGivenBack,  // %s: the same
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

@@ -37,6 +37,19 @@ TEST(DesktopSession, TheUsersToolkitChoiceThenTheSessionsOwnVariablesDecide) {
   }
 }
 
+TEST(DesktopSession, GnomeIsOneOfTheDesktopsTheSessionNames) {
+  struct Case {
+    const char* desktops;
+    bool gnome;
+  };
+  const Case cases[] = {{"GNOME", true}, {"ubuntu:GNOME", true}, {"GNOME-Flashback:GNOME", true},
+                        {"GNOME-Flashback", false}, {"KDE", false}, {"", false}, {nullptr, false}, {"XGNOME:sway", false}};
+  for (const Case& c : cases) {
+    const auto lookup = [&](const char*) { return c.desktops; };
+    EXPECT_EQ(isGnomeDesktop(lookup), c.gnome) << (c.desktops ? c.desktops : "(unset)");
+  }
+}
+
 TEST(DesktopSession, TheFormFillsTheOutputOneWayWithItsAspectKept) {
   struct Case {
     int outputWidth, outputHeight;

@@ -209,5 +209,86 @@ TEST_F(WaylandMenu, OnMutterTheAdvertisementComesInFrontAndItsExitEndsTheMenu) {
   EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
 }
 
+// GNOME's own setting carries a left-handed pupil's choice to the whole desktop. It lives in
+// the user's profile, so it must come back however the menu ends: by itself on SIGTERM, by
+// the guardian on SIGKILL; and a desktop that was left-handed before stays so.
+class GnomeLeftHand : public WaylandMenu {
+ protected:
+  std::string gsettings(MutterSession& mutter, const std::string& arguments) {
+    const std::string output = (folder_ / "gsettings.out").string();
+    fs::remove(output);  // the child's output is added to the file
+    std::string why;
+    ChildProcessOptions options;
+    options.argv = {"sh", "-c", "gsettings " + arguments};
+    options.environment = mutter.environment();
+    options.outputPath = output;
+    auto child = ChildProcess::spawn(options, &why);
+    if (!child || !child->wait(20000)) return "gsettings did not run: " + why;
+    std::string text = readFile(output);
+    return text.substr(0, text.find('\n'));
+  }
+  std::string leftHanded(MutterSession& mutter) {
+    return gsettings(mutter, "get org.gnome.desktop.peripherals.mouse left-handed");
+  }
+
+  void startGnomeMenu(MutterSession& mutter) {
+    std::string why;
+    menu_ = mutter.launch({"sh", "-c", "XDG_CURRENT_DESKTOP=GNOME; export XDG_CURRENT_DESKTOP; " + menuCommand(folder_)},
+                          log(), &why);
+    ASSERT_TRUE(menu_) << why;
+  }
+
+  // From the start to the question of the left hand, answered with Enter (Yes).
+  void chooseTheLeftHand(MutterSession& mutter) {
+    ASSERT_TRUE(screenShows(mutter, "m4.jpg")) << "middle " << middleDifference_ << "\n" << readFile(log());
+    const double scale = std::min(mutter.width() / 800.0, mutter.height() / 600.0);
+    std::string why;
+    ASSERT_TRUE(mutter.movePointerTo(kEnglish.x * scale, kEnglish.y * scale, &why)) << why;
+    ASSERT_TRUE(mutter.click(&why)) << why;
+    ASSERT_TRUE(screenShows(mutter, "m7e.jpg")) << "middle " << middleDifference_;
+    // The name field and the hand buttons come half a second after the frame.
+    const QImage frame = expectedScreen(folder_ / "menu" / "m7e.jpg", mutter.width(), mutter.height());
+    const QRect hand(int(537 * scale), int(411 * scale), int(43 * scale), int(35 * scale));
+    ASSERT_TRUE(WaylandSession::waitFor([&] { return difference(mutter.screenshot(&why), frame, hand) > 0.05; }, kScreenMs));
+    for (unsigned key : {0x73u, 0x61u, 0x6du}) ASSERT_TRUE(mutter.pressKey(key, &why)) << why;  // "sam"
+    const QImage beforeTheQuestion = mutter.screenshot(&why);
+    ASSERT_TRUE(mutter.movePointerTo(kLeftHand.x * scale, kLeftHand.y * scale, &why)) << why;
+    ASSERT_TRUE(mutter.click(&why)) << why;
+    // Enter once the question is up (the compositor places the box); pressed early it would
+    // reach the name field instead.
+    const bool asked = WaylandSession::waitFor([&] {
+      shot_ = mutter.screenshot(&why);
+      return difference(shot_, beforeTheQuestion, shot_.rect()) > 0.08;
+    }, kScreenMs);
+    if (!asked) keepLastShot();
+    ASSERT_TRUE(asked) << "the question did not come";
+    ASSERT_TRUE(mutter.pressKey(0xff0d, &why)) << why;  // Return
+  }
+};
+
+TEST_F(GnomeLeftHand, TheChoiceSetsTheDesktopsSettingAndEveryEndGivesItBack) {
+  std::string why;
+  std::unique_ptr<MutterSession> mutter = MutterSession::start({}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  struct Case {
+    const char* before;
+    int signal;
+  };
+  for (const Case c : {Case{"true", SIGTERM}, Case{"false", SIGTERM}, Case{"false", SIGKILL}}) {
+    SCOPED_TRACE(std::string("left-handed before: ") + c.before + ", ended by " + (c.signal == SIGKILL ? "SIGKILL" : "SIGTERM"));
+    gsettings(*mutter, std::string("set org.gnome.desktop.peripherals.mouse left-handed ") + c.before);
+    ASSERT_EQ(leftHanded(*mutter), c.before);
+    ASSERT_NO_FATAL_FAILURE(startGnomeMenu(*mutter));
+    ASSERT_NO_FATAL_FAILURE(chooseTheLeftHand(*mutter));
+    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == "true"; }, kScreenMs))
+        << "the left hand did not reach the desktop: " << leftHanded(*mutter) << "\n" << readFile(log());
+    ASSERT_EQ(::kill(menu_->pid(), c.signal), 0);
+    EXPECT_TRUE(menu_->wait(20000).has_value());
+    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == c.before; }, 10000))
+        << "not given back: " << leftHanded(*mutter) << "\n" << readFile(log());
+    menu_.reset();
+  }
+}
+
 }  // namespace
 }  // namespace tov::test

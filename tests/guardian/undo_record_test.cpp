@@ -40,6 +40,12 @@ TEST(UndoRecord, EveryRecordIsOneLineThatReadsBackAsItself) {
       {PointerChanged{{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}}, "pointer 1 2 3 4 5 6 7 8 9 10\n"},
       {PointerChanged{{3, 2, 1, 0, 255}}, "pointer 3 2 1 0 255\n"},
       {PointerRestored{}, "pointer-restored\n"},
+      {SettingChanged{"org.gnome.desktop.peripherals.mouse", "left-handed", "false"},
+       "setting org.gnome.desktop.peripherals.mouse left-handed false\n"},
+      {SettingChanged{"org.gnome.desktop.peripherals.touchpad", "left-handed", "'mouse'"},
+       "setting org.gnome.desktop.peripherals.touchpad left-handed 'mouse'\n"},
+      {SettingRestored{"org.gnome.desktop.peripherals.mouse", "left-handed"},
+       "setting-restored org.gnome.desktop.peripherals.mouse left-handed\n"},
       {CleanEnd{}, "clean\n"},
   };
   for (const Case& c : cases) {
@@ -85,6 +91,11 @@ TEST(UndoRecord, RefusesLinesThatAreNotRecords) {
       "dock 99999999999999999999", "dock-gone", "dock-gone 5 5",
       "pointer", "pointer 256", "pointer -1", "pointer 1 2 x", "pointer" + repeated("1", kMaxButtons + 1),
       "pointer 1 2 3 ", std::string(kMaxLineLength + 1, 'd'),
+      // A setting's names and value go on to gsettings' command line: nothing but names.
+      "setting", "setting a.b", "setting a.b key", "setting a.b key yes", "setting a.b key true extra",
+      "setting a.b key 'x y'", "setting a.b key ''", "setting a.b key 'a;rm'", "setting a;b key true",
+      "setting -a key true", "setting a.b --key true", "setting a/b key true", "setting-restored a.b",
+      "setting-restored a.b key more",
   };
   for (const std::string& line : lines) EXPECT_FALSE(parseRecord(line)) << '"' << line << '"';
   // Rotation 17 (normal, reflected in X) is one the server can have.

@@ -212,7 +212,10 @@ std::vector<std::string> WaylandSession::compositorEnvironment() const {
 std::vector<std::string> WaylandSession::environment() const {
   std::vector<std::string> overrides = {
       "WAYLAND_DISPLAY=" + waylandDisplay_, "XDG_RUNTIME_DIR=" + runtimeDirectory_,
-      "QT_QPA_PLATFORM=wayland", "DBUS_SESSION_BUS_ADDRESS=" + busAddress_};
+      "QT_QPA_PLATFORM=wayland", "DBUS_SESSION_BUS_ADDRESS=" + busAddress_,
+      // The session's own settings store: dconf's service, started on the session's bus,
+      // writes under the compositor's XDG_CONFIG_HOME, and its clients read the file there.
+      "HOME=" + directory_, "XDG_CONFIG_HOME=" + directory_ + "/config"};
   if (!display_.empty()) overrides.push_back("DISPLAY=" + display_);
   if (!xauthority_.empty()) overrides.push_back("XAUTHORITY=" + xauthority_);
   std::vector<std::string> removed = {"WAYLAND_SOCKET"};

@@ -1,8 +1,8 @@
 #pragma once
 // The services of a Wayland session, owned together: the compositor's display, the
 // termination watch, the single-instance lock on the session's socket, and what the
-// compositor keeps to itself. No X server is needed. Nothing here changes the desktop, so
-// nothing needs giving back, however the menu ends. This header brings in neither
+// compositor keeps to itself. No X server is needed. Only the mouse hand of a GNOME desktop
+// is changed; the guardian holds it, so it comes back however the menu ends. This header brings in neither
 // Wayland's library nor any widget.
 
 #include "platform/platform.h"
@@ -18,10 +18,17 @@ class FlockInstanceLock;
 class PosixTerminationWatch;
 }  // namespace posix
 
+namespace x11 {
+class DesktopGuardian;
+}  // namespace x11
+
 namespace wayland {
 class CompositorDisplay;
 class NoTaskbar;
 class CompositorPointer;
+
+// Which desktop the compositor belongs to, where that changes what the menu can do.
+enum class Desktop { Other, Gnome };
 class NoWindowActivator;
 class NoHotKey;
 
@@ -36,8 +43,9 @@ class WaylandPlatform {
   // The menu is presented at presentedWidth x presentedHeight, scaled to that output.
   // programPath names the lock, as on X11. Make it on the user-interface thread once the
   // application object exists: the termination watch needs its event loop.
+  // On GNOME the mouse hand goes through the desktop's own setting.
   WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
-                  const std::string& programPath);
+                  const std::string& programPath, wayland::Desktop desktop);
   ~WaylandPlatform();
   WaylandPlatform(const WaylandPlatform&) = delete;
   WaylandPlatform& operator=(const WaylandPlatform&) = delete;
@@ -47,9 +55,11 @@ class WaylandPlatform {
 
  private:
   wayland::OutputSize output_;
+  // Declared first so that it is destroyed last: the pointer reports its give-back to it.
+  std::unique_ptr<x11::DesktopGuardian> guardian_;
   std::unique_ptr<wayland::CompositorDisplay> display_;
   std::unique_ptr<wayland::NoTaskbar> taskbar_;
-  std::unique_ptr<wayland::CompositorPointer> pointer_;
+  std::unique_ptr<IPointer> pointer_;
   std::unique_ptr<posix::PosixTerminationWatch> termination_;
   std::unique_ptr<posix::FlockInstanceLock> lock_;
   std::unique_ptr<wayland::NoWindowActivator> activator_;

@@ -59,7 +59,8 @@ std::vector<std::string> environmentWithDisplay(const std::string& displayName) 
   std::vector<std::string> environment;
   for (char** entry = environ; *entry; ++entry)
     if (std::strncmp(*entry, "DISPLAY=", 8) != 0) environment.emplace_back(*entry);
-  environment.push_back("DISPLAY=" + displayName);
+  // None in a Wayland session: the guardian then keeps desktop settings only.
+  if (!displayName.empty()) environment.push_back("DISPLAY=" + displayName);
   return environment;
 }
 

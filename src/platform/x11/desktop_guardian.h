@@ -21,7 +21,8 @@ namespace tov::x11 {
 
 class DesktopGuardian {
  public:
-  // displayName: the X display the menu works on, given to the guardian as DISPLAY.
+  // displayName: the X display the menu works on, given to the guardian as DISPLAY; empty
+  // in a Wayland session, where the guardian gives back desktop settings only.
   // guardianPath: the guardian's executable.
   DesktopGuardian(std::string displayName, std::string guardianPath);
   // Tells the guardian that the menu ends cleanly and waits a moment for it to end, so

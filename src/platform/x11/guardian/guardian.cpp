@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/x11/guardian/desktop_restorer.h"
+#include "platform/x11/guardian/setting_restorer.h"
 #include "platform/x11/guardian/undo_record.h"
 
 #include <X11/Xlib.h>
@@ -62,18 +63,18 @@ void takeLines(LineReader& reader, Outstanding& outstanding) {
 }
 
 // Keeps the records until the menu is gone or says it ends cleanly. Blocks in poll():
-// both the menu and the X server wake it.
+// both the menu and the X server (where there is one) wake it.
 Outstanding listen(int channel, Display* display) {
   Outstanding outstanding;
   LineReader reader;
-  pollfd watched[2] = {{channel, POLLIN, 0}, {ConnectionNumber(display), POLLIN, 0}};
+  pollfd watched[2] = {{channel, POLLIN, 0}, {display ? ConnectionNumber(display) : -1, POLLIN, 0}};
   while (!outstanding.cleanEnd) {
-    discardEvents(display);
+    if (display) discardEvents(display);
     if (::poll(watched, 2, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+    if (display && (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
       discardEvents(display);
       // Still here: the socket alone tells when to act, and a dead descriptor must not
       // wake the loop again and again.
@@ -100,19 +101,21 @@ int runGuardian(int channel) {
     say(errorText(ErrorCode::GuardianUsage));
     return kExitUsage;
   }
-  Display* display = XOpenDisplay(nullptr);
-  if (!display) {
-    const char* name = std::getenv("DISPLAY");
-    say(formatError(ErrorCode::CannotOpenXDisplay, name ? name : ""));
+  // Without DISPLAY (a Wayland session) only desktop settings are kept, and no X server.
+  const char* name = std::getenv("DISPLAY");
+  Display* display = name && *name ? XOpenDisplay(nullptr) : nullptr;
+  if (name && *name && !display) {
+    say(formatError(ErrorCode::CannotOpenXDisplay, name));
     return kExitNoDisplay;
   }
-  XSetIOErrorHandler(onConnectionLost);
+  if (display) XSetIOErrorHandler(onConnectionLost);
   if (writeAll(channel, kReadyLine)) {
     const Outstanding outstanding = listen(channel, display);
-    if (!outstanding.nothingToUndo())
+    if (display && !outstanding.nothingToUndo())
       for (const std::string& line : giveBack(display, outstanding)) say(line);
+    for (const std::string& line : giveBackSettings(outstanding.settings)) say(line);
   }
-  XCloseDisplay(display);
+  if (display) XCloseDisplay(display);
   return 0;
 }
 

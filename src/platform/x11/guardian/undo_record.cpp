@@ -14,6 +14,8 @@ constexpr std::string_view kDockGone = "dock-gone";
 constexpr std::string_view kDocksShown = "docks-shown";
 constexpr std::string_view kPointer = "pointer";
 constexpr std::string_view kPointerRestored = "pointer-restored";
+constexpr std::string_view kSetting = "setting";
+constexpr std::string_view kSettingRestored = "setting-restored";
 constexpr std::string_view kClean = "clean";
 
 // RandR's four rotations; exactly one of them is set, the two reflections may be added.
@@ -47,6 +49,27 @@ std::optional<T> number(std::string_view field, long long low, long long high) {
 }
 
 std::optional<XId> xid(std::string_view field) { return number<XId>(field, 1, kMaxXId); }
+
+// Settings are named as GSettings names them; anything else would reach a command line.
+bool settingName(std::string_view field) {
+  return !field.empty() && field.front() != '-' && std::all_of(field.begin(), field.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
+  });
+}
+
+bool settingValue(std::string_view field) {
+  if (field == "true" || field == "false") return true;
+  return field.size() >= 3 && field.front() == '\'' && field.back() == '\'' &&
+         settingName(field.substr(1, field.size() - 2));
+}
+
+std::optional<UndoRecord> parseSetting(const std::vector<std::string_view>& fields) {
+  const bool changed = fields.front() == kSetting;
+  if (fields.size() != (changed ? 4u : 3u) || !settingName(fields[1]) || !settingName(fields[2])) return std::nullopt;
+  if (!changed) return SettingRestored{std::string(fields[1]), std::string(fields[2])};
+  if (!settingValue(fields[3])) return std::nullopt;
+  return SettingChanged{std::string(fields[1]), std::string(fields[2]), std::string(fields[3])};
+}
 
 std::optional<SavedCrtc> parseSavedCrtc(const std::vector<std::string_view>& fields) {
   // The name, nine numbers, then at least one output.
@@ -114,6 +137,12 @@ struct Formatter {
     return line;
   }
   std::string operator()(const PointerRestored&) const { return std::string(kPointerRestored); }
+  std::string operator()(const SettingChanged& r) const {
+    return std::string(kSetting) + " " + r.schema + " " + r.key + " " + r.original;
+  }
+  std::string operator()(const SettingRestored& r) const {
+    return std::string(kSettingRestored) + " " + r.schema + " " + r.key;
+  }
   std::string operator()(const CleanEnd&) const { return std::string(kClean); }
 };
 
@@ -139,6 +168,7 @@ std::optional<UndoRecord> parseRecord(std::string_view line) {
     return DockGone{*window};
   }
   if (name == kPointer) return parsePointer(fields);
+  if (name == kSetting || name == kSettingRestored) return parseSetting(fields);
   if (!bare) return std::nullopt;
   if (name == kModeRestored) return ModeRestored{};
   if (name == kDocksShown) return DocksShown{};
@@ -192,6 +222,14 @@ struct Applier {
     if (!state.pointer) state.pointer = r.original;
   }
   void operator()(const PointerRestored&) const { state.pointer.reset(); }
+  void operator()(const SettingChanged& r) const {
+    for (const SettingChanged& held : state.settings)
+      if (held.schema == r.schema && held.key == r.key) return;
+    state.settings.push_back(r);
+  }
+  void operator()(const SettingRestored& r) const {
+    std::erase_if(state.settings, [&](const SettingChanged& held) { return held.schema == r.schema && held.key == r.key; });
+  }
   void operator()(const CleanEnd&) const { state.cleanEnd = true; }
 };
 

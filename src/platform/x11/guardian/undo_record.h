@@ -8,6 +8,7 @@
 //   mode-restored
 //   dock WINDOW          dock-gone WINDOW          docks-shown
 //   pointer BUTTON...    pointer-restored
+//   setting SCHEMA KEY VALUE                  setting-restored SCHEMA KEY
 //   clean
 //
 // Numbers are decimal, fields are separated by one space, each line ends with "\n".
@@ -66,13 +67,28 @@ struct PointerChanged {
 struct PointerRestored {
   bool operator==(const PointerRestored&) const = default;
 };
+// A desktop setting (GSettings: SCHEMA KEY) as the menu found it before it first changed
+// it, in GSettings' own text of the value ("false", "'mouse'"). Schema and key are names of
+// letters, digits, '.' and '-'; the value a boolean or a quoted word.
+struct SettingChanged {
+  std::string schema;
+  std::string key;
+  std::string original;
+  bool operator==(const SettingChanged&) const = default;
+};
+struct SettingRestored {
+  std::string schema;
+  std::string key;
+  bool operator==(const SettingRestored&) const = default;
+};
 // The menu ends and has given everything back itself.
 struct CleanEnd {
   bool operator==(const CleanEnd&) const = default;
 };
 
 using UndoRecord = std::variant<ModeChanged, ModeRestored, DockHidden, DockGone, DocksShown,
-                                PointerChanged, PointerRestored, CleanEnd>;
+                                PointerChanged, PointerRestored, SettingChanged, SettingRestored,
+                                CleanEnd>;
 
 // Limits that every record keeps; a line beyond them is refused as a whole.
 constexpr std::size_t kMaxLineLength = 2048;
@@ -109,10 +125,11 @@ struct Outstanding {
   std::optional<SavedCrtc> mode;
   std::vector<XId> docks;  // in the order they were hidden
   std::optional<std::vector<std::uint8_t>> pointer;
+  std::vector<SettingChanged> settings;  // in the order they were changed
   bool cleanEnd = false;
 
   void apply(const UndoRecord& record);
-  bool nothingToUndo() const { return !mode && docks.empty() && !pointer; }
+  bool nothingToUndo() const { return !mode && docks.empty() && !pointer && settings.empty(); }
 };
 
 }  // namespace tov::guardian

@@ -1,0 +1,16 @@
+#pragma once
+// Desktop settings given back after the menu died: each through `gsettings`, which writes
+// where the desktop keeps them (dconf, on the session bus the guardian inherited).
+
+#include <string>
+#include <vector>
+
+#include "platform/x11/guardian/undo_record.h"
+
+namespace tov::guardian {
+
+// Puts each setting back as recorded and says what it changed; a setting found as
+// recorded needs nothing and is not mentioned.
+std::vector<std::string> giveBackSettings(const std::vector<SettingChanged>& settings);
+
+}  // namespace tov::guardian
