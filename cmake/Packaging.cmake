@@ -32,5 +32,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont, pavucontrol, xdg-utils, fo
 # demo suite needs none, so the package recommends it rather than depending on it. The
 # guardian gives GNOME's left-handed setting back with gsettings (libglib2.0-bin), which every
 # GNOME desktop has.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, libglib2.0-bin")
+# The kiosk session runs the menu in cage.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "wine, libglib2.0-bin, cage")
 include(CPack)

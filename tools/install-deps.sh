@@ -22,6 +22,8 @@ packages=(
   # the Wayland compositors of the tests
   weston mutter xwayland qt6-wayland dbus-daemon dbus-session-bus-common libglib2.0-dev
   libglib2.0-bin dconf-service dconf-gsettings-backend gsettings-desktop-schemas
+  # the kiosk session's compositor
+  cage
   pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good
   # demo content and fonts

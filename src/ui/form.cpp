@@ -30,11 +30,12 @@ void TForm::setDesignSize(int width, int height) {
   resize(width, height);
 }
 
-// Full screen on an output larger than the form (a Wayland compositor keeps its own
-// mode), the form keeps its size in the middle, with black bars round it.
+// Given more room than its own size (full screen on an output larger than the form, where
+// a Wayland compositor keeps its own mode, or made as large as the output by a kiosk
+// compositor), the form keeps its size in the middle, with black bars round it.
 void TForm::resizeEvent(QResizeEvent* event) {
   ControlHost::resizeEvent(event);
-  if (isFullScreen() && ownSize_.isValid() && size() != ownSize_)
+  if (ownSize_.isValid() && size() != ownSize_ && width() >= ownSize_.width() && height() >= ownSize_.height())
     setContentRect(QRect(QPoint((width() - ownSize_.width()) / 2, (height() - ownSize_.height()) / 2), ownSize_));
   else
     setContentRect({});

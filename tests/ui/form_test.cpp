@@ -72,6 +72,11 @@ TEST(FormFullScreen, KeepsItsOwnSizeCentredWithBlackBarsAndMovesEverythingWithIt
   form.resize(200, 100);
   ASSERT_TRUE(QTest::qWaitFor([&] { return panel.pos() == QPoint(10, 20); }, 10000)) << "back in place as a window";
   EXPECT_EQ(edit.pos(), QPoint(100, 50));
+
+  // A kiosk compositor makes every window as large as the output without full screen.
+  form.showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == screen; }, 10000));
+  EXPECT_EQ(panel.pos(), origin + QPoint(10, 20));
 }
 
 }  // namespace
