@@ -18,6 +18,7 @@
 #include "platform/x11/x11_instance_services.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
+#include "ui/mirrored_buttons.h"
 
 namespace {
 
@@ -25,11 +26,23 @@ namespace {
 constexpr int kFormWidth = 800;
 constexpr int kFormHeight = 600;
 
+// Where the desktop lets no program exchange the mouse buttons for everyone, a left-handed
+// pupil gets them exchanged in the menu's own windows: the programs it starts keep theirs.
+class OwnWindowsPointer : public tov::IPointer {
+ public:
+  void setButtonsSwapped(bool swapped) override { buttons_.setMirrored(swapped); }
+  bool buttonsSwapped() override { return buttons_.mirrored(); }
+
+ private:
+  tov::MirroredMouseButtons buttons_;
+};
+
 // The desktop's services, of the session the menu runs in.
 struct DesktopServices {
   std::unique_ptr<tov::X11Platform> x11;
   std::unique_ptr<tov::X11InstanceServices> x11Instance;
   std::unique_ptr<tov::WaylandPlatform> wayland;
+  std::unique_ptr<OwnWindowsPointer> ownWindowsPointer;
   tov::Platform platform;
 };
 
@@ -60,6 +73,10 @@ bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, 
     services.wayland =
         std::make_unique<tov::WaylandPlatform>(*waylandOutput, kFormWidth, kFormHeight, programPath, desktop);
     services.platform = services.wayland->services();
+    if (!services.wayland->desktopExchangesButtons()) {
+      services.ownWindowsPointer = std::make_unique<OwnWindowsPointer>();
+      services.platform.pointer = services.ownWindowsPointer.get();
+    }
     return true;
   }
   std::string error;

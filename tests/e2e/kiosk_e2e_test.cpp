@@ -44,7 +44,9 @@ TEST(KioskSession, TheMenuRunsAloneInCageInTheSchoolsFolderAndItsEndEndsTheSessi
   const fs::path runtime = folder / "runtime";
   fs::create_directory(runtime);
   fs::permissions(runtime, fs::perms::owner_all);
-  if (::geteuid() == 0) ASSERT_EQ(::chown(runtime.c_str(), kNobody, kNobody), 0);
+  if (::geteuid() == 0) {
+    ASSERT_EQ(::chown(runtime.c_str(), kNobody, kNobody), 0);
+  }
   std::ofstream(folder / "kiosk-folder") << folder.string() << "\n";
   std::string why;
   ChildProcessOptions options;

@@ -31,6 +31,7 @@ constexpr int kScreenshotMs = 30000;
 constexpr int kEndGraceMs = 5000;
 
 constexpr unsigned kLeftButton = 272;  // BTN_LEFT of linux/input-event-codes.h
+constexpr unsigned kRightButton = 273;  // BTN_RIGHT
 constexpr unsigned kShiftKeysym = 0xffe1;
 
 bool writeFile(const std::string& path, const std::string& content) {
@@ -522,6 +523,10 @@ bool MutterSession::movePointerTo(double x, double y, std::string* whyNot) {
 
 bool MutterSession::click(std::string* whyNot) {
   return remote_->button(kLeftButton, true, whyNot) && remote_->button(kLeftButton, false, whyNot);
+}
+
+bool MutterSession::rightClick(std::string* whyNot) {
+  return remote_->button(kRightButton, true, whyNot) && remote_->button(kRightButton, false, whyNot);
 }
 
 bool MutterSession::pressKey(unsigned keysym, std::string* whyNot) {

@@ -131,6 +131,7 @@ class MutterSession : public WaylandSession {
   // false with the reason when it did not. Positions are in output pixels.
   bool movePointerTo(double x, double y, std::string* whyNot = nullptr);
   bool click(std::string* whyNot = nullptr);  // the left button, pressed and released
+  bool rightClick(std::string* whyNot = nullptr);
   bool pressKey(unsigned keysym, std::string* whyNot = nullptr);  // pressed and released
 
  private:

@@ -40,6 +40,7 @@ WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth,
       display_(std::make_unique<wayland::CompositorDisplay>(presentedWidth, presentedHeight, output.refreshHz)),
       taskbar_(std::make_unique<wayland::NoTaskbar>()),
       pointer_(pointerOf(desktop, *guardian_)),
+      desktopExchangesButtons_(dynamic_cast<wayland::CompositorPointer*>(pointer_.get()) == nullptr),
       termination_(std::make_unique<posix::PosixTerminationWatch>()),
       lock_(std::make_unique<posix::FlockInstanceLock>(posix::instanceLockPath(
           programPath, wayland::lockDisplayName(std::getenv("WAYLAND_DISPLAY")), std::getenv("XDG_RUNTIME_DIR"),

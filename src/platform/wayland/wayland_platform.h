@@ -51,6 +51,9 @@ class WaylandPlatform {
   WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
   const wayland::OutputSize& output() const { return output_; }
+  // Whether the mouse hand goes through a setting of the desktop (GNOME's); elsewhere the
+  // compositor lets no client exchange the buttons for the desktop.
+  bool desktopExchangesButtons() const { return desktopExchangesButtons_; }
   Platform services();
 
  private:
@@ -60,6 +63,7 @@ class WaylandPlatform {
   std::unique_ptr<wayland::CompositorDisplay> display_;
   std::unique_ptr<wayland::NoTaskbar> taskbar_;
   std::unique_ptr<IPointer> pointer_;
+  bool desktopExchangesButtons_ = false;
   std::unique_ptr<posix::PosixTerminationWatch> termination_;
   std::unique_ptr<posix::FlockInstanceLock> lock_;
   std::unique_ptr<wayland::NoWindowActivator> activator_;
