@@ -4,6 +4,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,6 +46,9 @@ class ChildProcess {
 
 // This process's environment with the given "NAME=value" entries put in place.
 std::vector<std::string> environmentWith(const std::vector<std::string>& overrides);
+
+// Polls condition every 20 ms until it holds or timeoutMs has passed; tells whether it held.
+bool pollUntil(const std::function<bool()>& condition, int timeoutMs);
 
 // The whole content of a text file; empty when it cannot be read.
 std::string readFile(const std::string& path);

@@ -235,12 +235,7 @@ std::unique_ptr<ChildProcess> WaylandSession::launch(const std::vector<std::stri
 }
 
 bool WaylandSession::waitFor(const std::function<bool()>& condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+  return pollUntil(condition, timeoutMs);
 }
 
 namespace {

@@ -283,12 +283,7 @@ std::unique_ptr<ChildProcess> XSession::launch(const std::vector<std::string>& a
 }
 
 bool XSession::waitFor(const std::function<bool()>& condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
+  return pollUntil(condition, timeoutMs);
 }
 
 }  // namespace tov::test
