@@ -9,7 +9,7 @@ packages=(
   g++ cmake make pkg-config
   # libraries of the program
   qt6-base-dev libjpeg-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev
-  timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev libwayland-dev qt6-wayland libglib2.0-dev
+  timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev libwayland-dev wayland-protocols qt6-wayland libglib2.0-dev
   # tests and benchmarks, with the peers the benchmarks compare against
   googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libspng-dev libstb-dev
   # tests of a real suite's Windows programs: Wine runs them, mingw-w64 builds the Windows stand-in
@@ -22,14 +22,17 @@ packages=(
   # the Wayland compositors of the tests
   weston mutter xwayland qt6-wayland dbus-daemon dbus-session-bus-common libglib2.0-dev
   libglib2.0-bin dconf-service dconf-gsettings-backend gsettings-desktop-schemas
-  # the kiosk session's compositor
-  cage
+  # the kiosk session's compositor, and sway, whose own pointer setting is tested
+  cage sway
   pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good
   # demo content and fonts
   espeak-ng sox fonts-liberation fonts-dejavu-core
   # the volume control that the mute picture opens
   pavucontrol
+  # the package check: Debian's own checks of the package, its AppStream description and its
+  # desktop entries
+  lintian appstream desktop-file-utils
   # the PNG loader's fuzzing (libFuzzer and its sanitizers come with clang's runtime)
   clang libclang-rt-14-dev
 )

@@ -15,6 +15,10 @@ DesktopSession chooseDesktopSession(const std::function<const char*(const char*)
 
 // Whether XDG_CURRENT_DESKTOP (a list separated by ':', as "ubuntu:GNOME") names GNOME.
 bool isGnomeDesktop(const std::function<const char*(const char*)>& environment);
+// Whether XDG_CURRENT_DESKTOP names KDE, in any letter case ("KDE", "kde").
+bool isKdeDesktop(const std::function<const char*(const char*)>& environment);
+// Whether the session is sway's: SWAYSOCK set, or XDG_CURRENT_DESKTOP naming sway in any case.
+bool isSwayDesktop(const std::function<const char*(const char*)>& environment);
 
 // The factor that makes a form of formWidth x formHeight as large as the output allows
 // with its aspect kept: it fills the output one way, and black bars take the rest the

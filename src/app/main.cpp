@@ -27,13 +27,19 @@ constexpr int kFormWidth = 800;
 constexpr int kFormHeight = 600;
 
 // Where the desktop lets no program exchange the mouse buttons for everyone, a left-handed
-// pupil gets them exchanged in the menu's own windows: the programs it starts keep theirs.
+// pupil gets them exchanged in the menu's own windows, and the programs it starts get what
+// the session's pointer service gives them (Xwayland's mapping, where there is one).
 class OwnWindowsPointer : public tov::IPointer {
  public:
-  void setButtonsSwapped(bool swapped) override { buttons_.setMirrored(swapped); }
+  explicit OwnWindowsPointer(tov::IPointer& programs) : programs_(programs) {}
+  void setButtonsSwapped(bool swapped) override {
+    programs_.setButtonsSwapped(swapped);
+    buttons_.setMirrored(swapped);
+  }
   bool buttonsSwapped() override { return buttons_.mirrored(); }
 
  private:
+  tov::IPointer& programs_;
   tov::MirroredMouseButtons buttons_;
 };
 
@@ -69,12 +75,17 @@ std::optional<tov::wayland::OutputSize> chooseSession() {
 bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, const char* programPath,
                   DesktopServices& services) {
   if (waylandOutput) {
-    const auto desktop = tov::isGnomeDesktop(std::getenv) ? tov::wayland::Desktop::Gnome : tov::wayland::Desktop::Other;
+    using tov::wayland::Desktop;
+    const Desktop desktop = tov::isGnomeDesktop(std::getenv) ? Desktop::Gnome
+                            : tov::isKdeDesktop(std::getenv) ? Desktop::Kde
+                            : tov::isSwayDesktop(std::getenv) ? Desktop::Sway
+                                                              : Desktop::Other;
     services.wayland =
         std::make_unique<tov::WaylandPlatform>(*waylandOutput, kFormWidth, kFormHeight, programPath, desktop);
+    services.wayland->setWindowRaiser(tov::Application::raiseWindow);
     services.platform = services.wayland->services();
     if (!services.wayland->desktopExchangesButtons()) {
-      services.ownWindowsPointer = std::make_unique<OwnWindowsPointer>();
+      services.ownWindowsPointer = std::make_unique<OwnWindowsPointer>(*services.platform.pointer);
       services.platform.pointer = services.ownWindowsPointer.get();
     }
     return true;

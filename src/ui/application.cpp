@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include "platform/errors.h"
 
@@ -87,6 +88,20 @@ void handleException(const std::exception& error) {
     return;
   }
   showQtBox(request);
+}
+
+void raiseWindow(std::uint64_t window, const std::string& activationToken) {
+  for (QWindow* candidate : QGuiApplication::topLevelWindows()) {
+    // Only windows that have a native window already: winId() would make one.
+    if (!candidate->handle() || candidate->winId() != window) continue;
+    if (candidate->windowStates() & Qt::WindowMinimized)
+      candidate->setWindowStates(candidate->windowStates() & ~Qt::WindowMinimized);
+    // Where the compositor asks for a token, the toolkit takes it from here when it activates.
+    if (!activationToken.empty()) qputenv("XDG_ACTIVATION_TOKEN", QByteArray::fromStdString(activationToken));
+    candidate->raise();
+    candidate->requestActivate();
+    return;
+  }
 }
 
 void guarded(const std::function<void()>& work) {

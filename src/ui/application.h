@@ -31,6 +31,11 @@ void handleException(const std::exception& error);
 // Runs work and reports what it throws; for every handler the windowing layer calls.
 void guarded(const std::function<void()>& work);
 
+// Brings the top-level window with this native id (winId) to the front, restoring it when
+// it is minimised. activationToken, when not empty, is the compositor's permission that
+// another process of ours obtained (a Wayland session's activation token).
+void raiseWindow(std::uint64_t window, const std::string& activationToken);
+
 // What a message box would show, for tests and for headless use.
 struct MessageRequest {
   std::string caption;

@@ -20,15 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uid_t kNobody = 65534;
-
-// cage refuses to run as root; a root test runs the session as nobody.
-std::vector<std::string> asSessionUser(std::vector<std::string> argv) {
-  if (::geteuid() != 0) return argv;
-  std::vector<std::string> wrapped = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-  wrapped.insert(wrapped.end(), argv.begin(), argv.end());
-  return wrapped;
-}
 
 // The NAME=value entries of a process's environment.
 std::vector<std::string> environmentOf(pid_t pid) {
@@ -44,9 +35,7 @@ TEST(KioskSession, TheMenuRunsAloneInCageInTheSchoolsFolderAndItsEndEndsTheSessi
   const fs::path runtime = folder / "runtime";
   fs::create_directory(runtime);
   fs::permissions(runtime, fs::perms::owner_all);
-  if (::geteuid() == 0) {
-    ASSERT_EQ(::chown(runtime.c_str(), kNobody, kNobody), 0);
-  }
+  ASSERT_TRUE(giveToSessionUser(runtime.string()));
   std::ofstream(folder / "kiosk-folder") << folder.string() << "\n";
   std::string why;
   ChildProcessOptions options;

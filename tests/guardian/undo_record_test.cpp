@@ -46,6 +46,9 @@ TEST(UndoRecord, EveryRecordIsOneLineThatReadsBackAsItself) {
        "setting org.gnome.desktop.peripherals.touchpad left-handed 'mouse'\n"},
       {SettingRestored{"org.gnome.desktop.peripherals.mouse", "left-handed"},
        "setting-restored org.gnome.desktop.peripherals.mouse left-handed\n"},
+      {SettingChanged{"sway.input", "left_handed", "false"}, "setting sway.input left_handed false\n"},
+      {SettingChanged{"org.kde.KWin.InputDevice", "event5", "false"},
+       "setting org.kde.KWin.InputDevice event5 false\n"},
       {CleanEnd{}, "clean\n"},
   };
   for (const Case& c : cases) {

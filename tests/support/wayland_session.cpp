@@ -528,4 +528,20 @@ bool MutterSession::pressKey(unsigned keysym, std::string* whyNot) {
   return remote_->keysym(keysym, true, whyNot) && remote_->keysym(keysym, false, whyNot);
 }
 
+namespace {
+constexpr uid_t kNobody = 65534;
+}  // namespace
+
+std::vector<std::string> asSessionUser(std::vector<std::string> argv) {
+  if (::geteuid() != 0) return argv;
+  std::vector<std::string> wrapped = {"setpriv", "--reuid=" + std::to_string(kNobody),
+                                      "--regid=" + std::to_string(kNobody), "--clear-groups"};
+  wrapped.insert(wrapped.end(), argv.begin(), argv.end());
+  return wrapped;
+}
+
+bool giveToSessionUser(const std::string& path) {
+  return ::geteuid() != 0 || ::chown(path.c_str(), kNobody, kNobody) == 0;
+}
+
 }  // namespace tov::test

@@ -145,6 +145,13 @@ class MutterSession : public WaylandSession {
   std::unique_ptr<MutterRemoteDesktop> remote_;
 };
 
+// wlroots compositors (sway, cage) refuse to run as root: a root test runs them, and their
+// clients, as nobody. asSessionUser wraps argv so (unchanged when the test is not root);
+// giveToSessionUser hands a folder they must write to over to nobody. False with errno
+// when that fails.
+std::vector<std::string> asSessionUser(std::vector<std::string> argv);
+bool giveToSessionUser(const std::string& path);
+
 // Whether Wayland tests must run here (CI, or TOVALEER_REQUIRE_WAYLAND=1) instead of being
 // skipped when no compositor can be started.
 bool waylandTestsRequired();

@@ -1,14 +1,14 @@
 #pragma once
 // What a Wayland session does not let a client do, for the interfaces that ask it. The
 // compositor keeps its own panels below a full-screen window, so there is no taskbar to
-// hide. The pointer's buttons, keys held for the whole desktop and raising another
-// client's window belong to the compositor: these say so honestly (nothing exchanged,
-// nothing held, nothing found) and change nothing.
+// hide. The pointer's buttons and keys held for the whole desktop belong to the
+// compositor: these say so honestly (nothing held) and change nothing of the compositor's.
 
 #include "platform/hotkey.h"
-#include "platform/instance.h"
 #include "platform/pointer.h"
 #include "platform/taskbar.h"
+
+#include <memory>
 
 namespace tov::wayland {
 
@@ -19,10 +19,20 @@ class NoTaskbar : public ITaskbar {
   void show(TaskbarHandle) override {}
 };
 
+// The compositor's buttons stay as they are. The X programs the menu starts (Wine's among
+// them) get them exchanged through Xwayland's pointer mapping where there is one
+// (xwaylandPointer), since Xwayland maps its own clients' buttons.
 class CompositorPointer : public IPointer {
  public:
-  void setButtonsSwapped(bool) override {}
-  bool buttonsSwapped() override { return false; }
+  explicit CompositorPointer(std::unique_ptr<IPointer> xwaylandPointer = nullptr)
+      : xwaylandPointer_(std::move(xwaylandPointer)) {}
+  void setButtonsSwapped(bool swapped) override {
+    if (xwaylandPointer_) xwaylandPointer_->setButtonsSwapped(swapped);
+  }
+  bool buttonsSwapped() override { return xwaylandPointer_ && xwaylandPointer_->buttonsSwapped(); }
+
+ private:
+  std::unique_ptr<IPointer> xwaylandPointer_;
 };
 
 class NoHotKey : public IHotKey {
@@ -34,12 +44,6 @@ class NoHotKey : public IHotKey {
 
  private:
   int lastTarget_ = 0;
-};
-
-class NoWindowActivator : public IWindowActivator {
- public:
-  void markMainWindow(WindowHandle, const std::string&) override {}
-  bool activate(const std::string&) override { return false; }
 };
 
 }  // namespace tov::wayland

@@ -5,11 +5,17 @@
 #include <cstdlib>
 
 #include "platform/gnome/gnome_pointer.h"
+#include "platform/kde/kde_pointer.h"
+#include "platform/sway/sway_pointer.h"
 #include "platform/posix/instance_lock.h"
 #include "platform/posix/termination_watch.h"
 #include "platform/wayland/compositor_display.h"
 #include "platform/wayland/inert_services.h"
+#include "platform/wayland/wayland_window_activator.h"
 #include "platform/x11/desktop_guardian.h"
+#include "platform/x11/x11_connection.h"
+#include "platform/x11/x11_hotkey.h"
+#include "platform/x11/x11_pointer.h"
 
 namespace tov {
 
@@ -24,9 +30,35 @@ std::string lockDisplayName(const char* waylandDisplay) {
 }  // namespace wayland
 
 namespace {
-std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, x11::DesktopGuardian& guardian) {
-  if (desktop == wayland::Desktop::Gnome)
-    if (std::unique_ptr<IPointer> gnome = gnome::GnomePointer::open(&guardian)) return gnome;
+// Left in the environment: the toolkit shows a first copy's window with it.
+std::string launcherToken() {
+  const char* token = std::getenv("XDG_ACTIVATION_TOKEN");
+  return token ? token : "";
+}
+
+// Xwayland's display, where the session has one; quietly none otherwise, as a session
+// without X programs needs none.
+std::unique_ptr<x11::Connection> openXwayland() {
+  const char* display = std::getenv("DISPLAY");
+  if (!display || !*display) return nullptr;
+  return x11::Connection::open(display, nullptr);
+}
+
+// Where Xwayland is, the key is held there: a Wayland compositor lets no client hold a key
+// for the whole desktop, but X programs see only what Xwayland gives them.
+std::unique_ptr<IHotKey> hotKeyOf(x11::Connection* xwayland) {
+  if (xwayland) return std::make_unique<x11::X11HotKey>(*xwayland);
+  return std::make_unique<wayland::NoHotKey>();
+}
+
+std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, x11::DesktopGuardian& guardian,
+                                    x11::Connection* xwayland) {
+  std::unique_ptr<IPointer> own;
+  if (desktop == wayland::Desktop::Gnome) own = gnome::GnomePointer::open(&guardian);
+  if (desktop == wayland::Desktop::Sway) own = sway::SwayPointer::open(&guardian);
+  if (desktop == wayland::Desktop::Kde) own = kde::KdePointer::open(&guardian);
+  if (own) return own;
+  if (xwayland) return std::make_unique<wayland::CompositorPointer>(std::make_unique<x11::X11Pointer>(*xwayland, &guardian));
   return std::make_unique<wayland::CompositorPointer>();
 }
 }  // namespace
@@ -34,21 +66,27 @@ std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, x11::DesktopGuardi
 WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
                                  const std::string& programPath, wayland::Desktop desktop)
     : output_(output),
-      // No X display: the guardian gives back desktop settings only. It starts at the first
-      // report, so a session where nothing is changed never has one.
-      guardian_(std::make_unique<x11::DesktopGuardian>(std::string(), x11::DesktopGuardian::besideThisProgram())),
+      xwayland_(openXwayland()),
+      // The guardian gives back desktop settings, and Xwayland's pointer mapping where there is
+      // one. It starts at the first report, so a session where nothing is changed never has one.
+      guardian_(std::make_unique<x11::DesktopGuardian>(xwayland_ ? std::getenv("DISPLAY") : std::string(),
+                                                        x11::DesktopGuardian::besideThisProgram())),
       display_(std::make_unique<wayland::CompositorDisplay>(presentedWidth, presentedHeight, output.refreshHz)),
       taskbar_(std::make_unique<wayland::NoTaskbar>()),
-      pointer_(pointerOf(desktop, *guardian_)),
+      pointer_(pointerOf(desktop, *guardian_, xwayland_.get())),
       desktopExchangesButtons_(dynamic_cast<wayland::CompositorPointer*>(pointer_.get()) == nullptr),
       termination_(std::make_unique<posix::PosixTerminationWatch>()),
       lock_(std::make_unique<posix::FlockInstanceLock>(posix::instanceLockPath(
           programPath, wayland::lockDisplayName(std::getenv("WAYLAND_DISPLAY")), std::getenv("XDG_RUNTIME_DIR"),
           unsigned(::getuid())))),
-      activator_(std::make_unique<wayland::NoWindowActivator>()),
-      hotKey_(std::make_unique<wayland::NoHotKey>()) {}
+      activator_(std::make_unique<wayland::WaylandWindowActivator>(lock_->path() + ".raise", launcherToken())),
+      hotKey_(hotKeyOf(xwayland_.get())) {}
 
 WaylandPlatform::~WaylandPlatform() = default;
+
+void WaylandPlatform::setWindowRaiser(std::function<void(WindowHandle, const std::string&)> raiser) {
+  activator_->setRaiser(std::move(raiser));
+}
 
 Platform WaylandPlatform::services() {
   Platform platform;

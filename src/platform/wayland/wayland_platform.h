@@ -1,13 +1,14 @@
 #pragma once
 // The services of a Wayland session, owned together: the compositor's display, the
 // termination watch, the single-instance lock on the session's socket, and what the
-// compositor keeps to itself. No X server is needed. Only the mouse hand of a GNOME desktop
-// is changed; the guardian holds it, so it comes back however the menu ends. This header brings in neither
+// compositor keeps to itself. No X server is needed. Only the mouse hand of a GNOME, sway or
+// KDE desktop is changed; the guardian holds it, so it comes back however the menu ends. This header brings in neither
 // Wayland's library nor any widget.
 
 #include "platform/platform.h"
 #include "platform/wayland/wayland_output.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@ class PosixTerminationWatch;
 }  // namespace posix
 
 namespace x11 {
+class Connection;
 class DesktopGuardian;
 }  // namespace x11
 
@@ -28,9 +30,8 @@ class NoTaskbar;
 class CompositorPointer;
 
 // Which desktop the compositor belongs to, where that changes what the menu can do.
-enum class Desktop { Other, Gnome };
-class NoWindowActivator;
-class NoHotKey;
+enum class Desktop { Other, Gnome, Sway, Kde };
+class WaylandWindowActivator;
 
 // The lock's name for the session's socket: its file name, as WAYLAND_DISPLAY may hold a
 // name in XDG_RUNTIME_DIR or a whole path; "wayland-0", the default, when it is unset.
@@ -43,7 +44,7 @@ class WaylandPlatform {
   // The menu is presented at presentedWidth x presentedHeight, scaled to that output.
   // programPath names the lock, as on X11. Make it on the user-interface thread once the
   // application object exists: the termination watch needs its event loop.
-  // On GNOME the mouse hand goes through the desktop's own setting.
+  // On GNOME, sway and KDE the mouse hand goes through the desktop's own setting.
   WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
                   const std::string& programPath, wayland::Desktop desktop);
   ~WaylandPlatform();
@@ -51,14 +52,20 @@ class WaylandPlatform {
   WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
   const wayland::OutputSize& output() const { return output_; }
-  // Whether the mouse hand goes through a setting of the desktop (GNOME's); elsewhere the
+  // Whether the mouse hand goes through a setting of the desktop (GNOME's, sway's, KWin's); elsewhere the
   // compositor lets no client exchange the buttons for the desktop.
   bool desktopExchangesButtons() const { return desktopExchangesButtons_; }
   Platform services();
+  // How the window a second copy asks for is raised: the toolkit's part, given before the
+  // main window is marked.
+  void setWindowRaiser(std::function<void(WindowHandle window, const std::string& token)> raiser);
 
  private:
   wayland::OutputSize output_;
-  // Declared first so that it is destroyed last: the pointer reports its give-back to it.
+  // Xwayland, where the session has one: the X programs the menu starts (Wine's among them)
+  // see the hot key held there. It outlives everything that uses it.
+  std::unique_ptr<x11::Connection> xwayland_;
+  // Declared early so that it is destroyed last: the pointer reports its give-back to it.
   std::unique_ptr<x11::DesktopGuardian> guardian_;
   std::unique_ptr<wayland::CompositorDisplay> display_;
   std::unique_ptr<wayland::NoTaskbar> taskbar_;
@@ -66,8 +73,8 @@ class WaylandPlatform {
   bool desktopExchangesButtons_ = false;
   std::unique_ptr<posix::PosixTerminationWatch> termination_;
   std::unique_ptr<posix::FlockInstanceLock> lock_;
-  std::unique_ptr<wayland::NoWindowActivator> activator_;
-  std::unique_ptr<wayland::NoHotKey> hotKey_;
+  std::unique_ptr<wayland::WaylandWindowActivator> activator_;
+  std::unique_ptr<IHotKey> hotKey_;
 };
 
 }  // namespace tov

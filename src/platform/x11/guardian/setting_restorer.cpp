@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "platform/errors.h"
 
@@ -15,21 +16,20 @@ namespace tov::guardian {
 
 namespace {
 
-// Runs gsettings with arguments, its output (at most a line's worth) in output; true when
-// it ran and succeeded.
-bool runGsettings(const std::vector<std::string>& arguments, std::string* output) {
+// Runs program (from PATH) with arguments, its output (at most a line's worth) in output;
+// true when it ran and succeeded.
+bool run(const std::vector<std::string>& argv, std::string* output) {
   int pipeEnds[2];
   if (::pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  std::vector<std::string> argv{"gsettings"};
-  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  std::vector<std::string> arguments = argv;
   std::vector<char*> pointers;
-  for (std::string& argument : argv) pointers.push_back(argument.data());
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
   pid_t pid = -1;
-  const int spawned = ::posix_spawnp(&pid, "gsettings", &actions, nullptr, pointers.data(), environ);
+  const int spawned = ::posix_spawnp(&pid, pointers.front(), &actions, nullptr, pointers.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(pipeEnds[1]);
   std::string text;
@@ -46,14 +46,51 @@ bool runGsettings(const std::vector<std::string>& arguments, std::string* output
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool boolean(const std::string& value) { return value == "true" || value == "false"; }
+
+// Each kind of setting is given back by a fixed command whose only variable parts are the
+// record's names, checked when it was read. Nothing for a record whose kind takes no such
+// key or value; it is reported as not given back.
+struct GiveBack {
+  std::vector<std::string> check;  // whose output is expected when nothing needs doing; may be empty
+  std::string expected;
+  std::vector<std::string> set;
+};
+
+std::optional<GiveBack> swayGiveBack(const SettingChanged& s) {
+  if (s.key != kSwayLeftHanded || !boolean(s.original)) return std::nullopt;
+  // sway tells no setting of type:pointer itself, only each device's, so it is set anyway.
+  return GiveBack{{}, {}, {"swaymsg", "-r", "input", "type:pointer", "left_handed", s.original == "true" ? "enabled" : "disabled"}};
+}
+
+std::optional<GiveBack> kwinGiveBack(const SettingChanged& s) {
+  if (!boolean(s.original)) return std::nullopt;
+  const std::vector<std::string> call = {"gdbus", "call", "--session", "--dest", "org.kde.KWin", "--object-path",
+                                         "/org/kde/KWin/InputDevice/" + s.key, "--method"};
+  const std::string value = "<" + s.original + ">";
+  GiveBack giveBack{call, "(" + value + ",)", call};
+  giveBack.check.insert(giveBack.check.end(),
+                        {"org.freedesktop.DBus.Properties.Get", std::string(kKWinInputDevice), "leftHanded"});
+  giveBack.set.insert(giveBack.set.end(),
+                      {"org.freedesktop.DBus.Properties.Set", std::string(kKWinInputDevice), "leftHanded", value});
+  return giveBack;
+}
+
+std::optional<GiveBack> giveBackOf(const SettingChanged& s) {
+  if (s.schema == kSwayInput) return swayGiveBack(s);
+  if (s.schema == kKWinInputDevice) return kwinGiveBack(s);
+  return GiveBack{{"gsettings", "get", s.schema, s.key}, s.original, {"gsettings", "set", s.schema, s.key, s.original}};
+}
+
 }  // namespace
 
 std::vector<std::string> giveBackSettings(const std::vector<SettingChanged>& settings) {
   std::vector<std::string> said;
   for (const SettingChanged& setting : settings) {
+    const std::optional<GiveBack> giveBack = giveBackOf(setting);
     std::string now;
-    if (runGsettings({"get", setting.schema, setting.key}, &now) && now == setting.original) continue;
-    const bool set = runGsettings({"set", setting.schema, setting.key, setting.original}, nullptr);
+    if (giveBack && !giveBack->check.empty() && run(giveBack->check, &now) && now == giveBack->expected) continue;
+    const bool set = giveBack && run(giveBack->set, nullptr);
     said.push_back(formatError(set ? ErrorCode::GuardianSettingGivenBack : ErrorCode::GuardianSettingNotGivenBack,
                                setting.schema + " " + setting.key + " " + setting.original));
   }

@@ -1,6 +1,8 @@
 #pragma once
-// Desktop settings given back after the menu died: each through `gsettings`, which writes
-// where the desktop keeps them (dconf, on the session bus the guardian inherited).
+// Desktop settings given back after the menu died: GSettings' through `gsettings`, which
+// writes where the desktop keeps them (dconf, on the session bus the guardian inherited);
+// sway's through `swaymsg` (on the SWAYSOCK it inherited); KWin's devices' through `gdbus`
+// on the session bus.
 
 #include <string>
 #include <vector>

@@ -50,10 +50,12 @@ std::optional<T> number(std::string_view field, long long low, long long high) {
 
 std::optional<XId> xid(std::string_view field) { return number<XId>(field, 1, kMaxXId); }
 
-// Settings are named as GSettings names them; anything else would reach a command line.
+// Settings are named as GSettings, sway ("left_handed") and KWin's devices ("event5") name
+// them; anything else would reach a command line, where a leading '-' is an option.
 bool settingName(std::string_view field) {
   return !field.empty() && field.front() != '-' && std::all_of(field.begin(), field.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+           c == '_';
   });
 }
 

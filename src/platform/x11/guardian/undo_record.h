@@ -9,6 +9,7 @@
 //   dock WINDOW          dock-gone WINDOW          docks-shown
 //   pointer BUTTON...    pointer-restored
 //   setting SCHEMA KEY VALUE                  setting-restored SCHEMA KEY
+//     (SCHEMA also names sway's and KWin's pointer settings, see SettingChanged)
 //   clean
 //
 // Numbers are decimal, fields are separated by one space, each line ends with "\n".
@@ -69,13 +70,19 @@ struct PointerRestored {
 };
 // A desktop setting (GSettings: SCHEMA KEY) as the menu found it before it first changed
 // it, in GSettings' own text of the value ("false", "'mouse'"). Schema and key are names of
-// letters, digits, '.' and '-'; the value a boolean or a quoted word.
+// letters, digits, '.', '-' and '_'; the value a boolean or a quoted word. Two schemas name
+// settings that are not GSettings' (the guardian gives each back with a command of its own):
+//   kSwayInput, key "left_handed": sway's `input type:pointer left_handed`, a boolean;
+//   kKWinInputDevice, key a device's sysName: KWin's leftHanded of that device, a boolean.
 struct SettingChanged {
   std::string schema;
   std::string key;
   std::string original;
   bool operator==(const SettingChanged&) const = default;
 };
+constexpr std::string_view kSwayInput = "sway.input";
+constexpr std::string_view kSwayLeftHanded = "left_handed";
+constexpr std::string_view kKWinInputDevice = "org.kde.KWin.InputDevice";
 struct SettingRestored {
   std::string schema;
   std::string key;

@@ -1,0 +1,49 @@
+#pragma once
+// The mouse hand on KDE Plasma (KWin on Wayland): each pointer device's own leftHanded, set
+// through KWin's input-device interface on the session bus. KWin keeps it in the user's
+// settings, so what the menu changes is recorded with the guardian, device by device,
+// before it changes it, and put back however the menu ends. A device that was left-handed
+// already stays so: normal buttons are the desktop's own setting. This header brings in no
+// GLib.
+
+#include "platform/pointer.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tov::x11 {
+class DesktopGuardian;
+}
+
+namespace tov::kde {
+
+class KdePointer : public IPointer {
+ public:
+  // Null when KWin does not answer on the session bus or has no pointer that can be made
+  // left-handed.
+  static std::unique_ptr<KdePointer> open(x11::DesktopGuardian* guardian);
+  // Gives each device's own setting back.
+  ~KdePointer() override;
+  KdePointer(const KdePointer&) = delete;
+  KdePointer& operator=(const KdePointer&) = delete;
+
+  // Swapped: every pointer left-handed. Not swapped: each as the desktop had it.
+  void setButtonsSwapped(bool swapped) override;
+  bool buttonsSwapped() override;
+
+ private:
+  struct Bus;
+  struct Device {
+    std::string sysName;
+    bool leftHanded = false;  // the desktop's own setting
+    bool setByMenu = false;   // KWin holds it left-handed from the menu
+  };
+  KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, x11::DesktopGuardian* guardian);
+
+  std::unique_ptr<Bus> bus_;
+  std::vector<Device> devices_;
+  x11::DesktopGuardian* guardian_;
+};
+
+}  // namespace tov::kde

@@ -1,0 +1,47 @@
+// Takes the mouse hand over through a desktop's own setting as the menu does there, says
+// "swapped" and waits. SIGTERM gives it back the menu's way (the pointer's destruction) and
+// says "given back"; a SIGKILL leaves it to the guardian.
+//
+//   desktop_pointer_probe sway|kde
+#include <QCoreApplication>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "platform/kde/kde_pointer.h"
+#include "platform/sway/sway_pointer.h"
+#include "platform/x11/desktop_guardian.h"
+
+int main(int argc, char** argv) {
+  sigset_t terminate;
+  sigemptyset(&terminate);
+  sigaddset(&terminate, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &terminate, nullptr);
+  QCoreApplication application(argc, argv);
+  const bool sway = argc == 2 && std::strcmp(argv[1], "sway") == 0;
+  const bool kde = argc == 2 && std::strcmp(argv[1], "kde") == 0;
+  if (!sway && !kde) {
+    std::fprintf(stderr, "usage: desktop_pointer_probe sway|kde\n");
+    return 2;
+  }
+  // Made first, so that it goes last: the pointer reports its give-back to it.
+  tov::x11::DesktopGuardian guardian(std::string(), tov::x11::DesktopGuardian::besideThisProgram());
+  std::unique_ptr<tov::IPointer> pointer;
+  if (sway) pointer = tov::sway::SwayPointer::open(&guardian);
+  if (kde) pointer = tov::kde::KdePointer::open(&guardian);
+  if (!pointer) {
+    std::fprintf(stderr, "the desktop offers no pointer setting\n");
+    return 3;
+  }
+  pointer->setButtonsSwapped(true);
+  std::printf("swapped %s\n", pointer->buttonsSwapped() ? "true" : "false");
+  std::fflush(stdout);
+  int signal = 0;
+  sigwait(&terminate, &signal);
+  pointer.reset();
+  std::printf("given back\n");
+  return 0;
+}
