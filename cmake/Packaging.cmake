@@ -8,17 +8,27 @@ set(CPACK_PACKAGE_VENDOR "Tovaleer")
 set(CPACK_PACKAGE_CONTACT "Tovaleer developers <tovaleer@example.org>")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tovaleer developers <tovaleer@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "start menu of the Tovaleer Gr 4-5 learning suite")
-# CPack puts the summary on the Description line and indents these lines beneath it.
+# CPack puts the summary on the Description line and indents these lines beneath it; Debian
+# wants them no longer than 80 columns with that indent.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "A full-screen picture menu for pupils of grades 4 and 5, in Afrikaans and English:
-it asks for the language, the pupil's name and the mouse hand, and starts the suite's
-activity programs and its report program, with spoken sounds and background music.
+  "A full-screen picture menu for pupils of grades 4 and 5, in Afrikaans and
+English: it asks for the language, the pupil's name and the mouse hand, and
+starts the suite's activity programs and its report program, with spoken
+sounds and background music.
 
-The package holds the menu (tovaleer), a demo program folder with stand-in activities
-(/usr/share/tovaleer/suite, started by tovaleer-demo and the desktop entry), the folder
-check for installers (tovaleer-check) and a picture decoder (imgdecode).")
+The package holds the menu (tovaleer), a demo program folder with stand-in
+activities (/usr/lib/tovaleer/suite, started by tovaleer-demo and the desktop
+entry), the kiosk session (tovaleer-kiosk), the folder check for installers
+(tovaleer-check) and a picture decoder (imgdecode).")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://tovaleer.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The copyright file, the changelog, the manual pages and the AppStream description.
+add_subdirectory(packaging)
+# Tovaleer is not made for Debian alone, so the package is a Debian revision of the upstream
+# version (4.2-1), with its history in changelog.Debian.gz; the revision comes from
+# packaging/changelog.
+set(CPACK_DEBIAN_PACKAGE_RELEASE ${TOV_DEBIAN_REVISION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
