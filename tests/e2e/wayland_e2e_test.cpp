@@ -213,6 +213,45 @@ TEST_F(WaylandMenu, OnMutterTheAdvertisementComesInFrontAndItsExitEndsTheMenu) {
   EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
 }
 
+// What Xwayland's first button does for its X programs ("1", or "3" when exchanged), from
+// xmodmap's line "      1         3".
+std::string firstButtonOn(WaylandSession& session, const fs::path& scratch) {
+  const std::string output = (scratch / "xmodmap.out").string();
+  fs::remove(output);  // the child's output is added to the file
+  std::string why;
+  ChildProcessOptions options;
+  options.argv = {"sh", "-c", "xmodmap -pp | awk '$1 == 1 { print $2 }'"};
+  options.environment = session.environment();
+  options.outputPath = output;
+  auto child = ChildProcess::spawn(options, &why);
+  if (!child || !child->wait(20000)) return "xmodmap did not run: " + why;
+  const std::string text = readFile(output);
+  return text.substr(0, text.find('\n'));
+}
+
+// On a desktop with no setting of its own for the mouse hand (weston here), the X programs
+// the menu starts get the buttons exchanged through Xwayland's mapping, and it comes back
+// however the menu ends: by the menu on SIGTERM, by the guardian on SIGKILL.
+TEST_F(WaylandMenu, OnWestonXwaylandsButtonsAreExchangedAndEveryEndGivesThemBack) {
+  std::string why;
+  std::unique_ptr<WestonSession> weston = WestonSession::start({.xwayland = true}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(weston, why);
+  for (const int signal : {SIGTERM, SIGKILL}) {
+    SCOPED_TRACE(signal == SIGKILL ? "ended by SIGKILL" : "ended by SIGTERM");
+    ASSERT_EQ(firstButtonOn(*weston, folder_), "1");
+    fs::remove(log());
+    std::unique_ptr<ChildProcess> probe = weston->launch({kBuildDir + "/desktop_pointer_probe", "wayland"}, log(), &why);
+    ASSERT_TRUE(probe) << why;
+    ASSERT_TRUE(WaylandSession::waitFor([&] { return readFile(log()).find("swapped") != std::string::npos; }, kScreenMs))
+        << readFile(log());
+    EXPECT_EQ(firstButtonOn(*weston, folder_), "3") << readFile(log());
+    ASSERT_EQ(::kill(probe->pid(), signal), 0);
+    EXPECT_TRUE(probe->wait(20000).has_value());
+    EXPECT_TRUE(WaylandSession::waitFor([&] { return firstButtonOn(*weston, folder_) == "1"; }, 10000))
+        << "not given back\n" << readFile(log());
+  }
+}
+
 // GNOME's own setting carries a left-handed pupil's choice to the whole desktop. It lives in
 // the user's profile, so it must come back however the menu ends: by itself on SIGTERM, by
 // the guardian on SIGKILL; and a desktop that was left-handed before stays so.
@@ -304,19 +343,7 @@ TEST_F(GnomeLeftHand, ElsewhereTheMenuExchangesTheButtonsInItsOwnWindowsAndXwayl
   std::string why;
   std::unique_ptr<MutterSession> mutter = MutterSession::start({.xwayland = true}, &why);
   TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
-  // xmodmap's first button line: "      1         1" or "      1         3".
-  const auto firstButton = [&] {
-    const std::string output = (folder_ / "xmodmap.out").string();
-    fs::remove(output);
-    ChildProcessOptions options;
-    options.argv = {"sh", "-c", "xmodmap -pp | awk '$1 == 1 { print $2 }'"};
-    options.environment = mutter->environment();
-    options.outputPath = output;
-    auto child = ChildProcess::spawn(options, &why);
-    if (!child || !child->wait(20000)) return std::string("xmodmap did not run");
-    const std::string text = readFile(output);
-    return text.substr(0, text.find('\n'));
-  };
+  const auto firstButton = [&] { return firstButtonOn(*mutter, folder_); };
   ASSERT_EQ(firstButton(), "1");
   menu_ = mutter->launch({"sh", "-c", withoutLeakCheck() + "unset XDG_CURRENT_DESKTOP; " + menuCommand(folder_)}, log(), &why);
   ASSERT_TRUE(menu_) << why;

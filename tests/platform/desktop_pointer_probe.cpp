@@ -2,7 +2,10 @@
 // "swapped" and waits. SIGTERM gives it back the menu's way (the pointer's destruction) and
 // says "given back"; a SIGKILL leaves it to the guardian.
 //
-//   desktop_pointer_probe sway|kde
+//   desktop_pointer_probe sway|kde|wayland
+//
+// wayland: the pointer service of a Wayland session whose desktop has no setting of its own
+// (weston, cage), which exchanges the buttons of Xwayland's X programs where there is one.
 #include <QCoreApplication>
 
 #include <signal.h>
@@ -13,7 +16,19 @@
 
 #include "platform/kde/kde_pointer.h"
 #include "platform/sway/sway_pointer.h"
+#include "platform/wayland/wayland_platform.h"
 #include "platform/x11/desktop_guardian.h"
+
+namespace {
+// Swaps, says so, and returns once SIGTERM comes.
+void swapUntilTerminated(tov::IPointer& pointer, const sigset_t& terminate) {
+  pointer.setButtonsSwapped(true);
+  std::printf("swapped %s\n", pointer.buttonsSwapped() ? "true" : "false");
+  std::fflush(stdout);
+  int signal = 0;
+  sigwait(&terminate, &signal);
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   sigset_t terminate;
@@ -23,9 +38,18 @@ int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
   const bool sway = argc == 2 && std::strcmp(argv[1], "sway") == 0;
   const bool kde = argc == 2 && std::strcmp(argv[1], "kde") == 0;
-  if (!sway && !kde) {
-    std::fprintf(stderr, "usage: desktop_pointer_probe sway|kde\n");
+  const bool wayland = argc == 2 && std::strcmp(argv[1], "wayland") == 0;
+  if (!sway && !kde && !wayland) {
+    std::fprintf(stderr, "usage: desktop_pointer_probe sway|kde|wayland\n");
     return 2;
+  }
+  if (wayland) {
+    tov::WaylandPlatform platform({1024, 768, 60}, 800, 600, argv[0], tov::wayland::Desktop::Other);
+    // The menu's own end exchanges the buttons back before the services go.
+    swapUntilTerminated(*platform.services().pointer, terminate);
+    platform.services().pointer->setButtonsSwapped(false);
+    std::printf("given back\n");
+    return 0;
   }
   // Made first, so that it goes last: the pointer reports its give-back to it.
   tov::x11::DesktopGuardian guardian(std::string(), tov::x11::DesktopGuardian::besideThisProgram());
@@ -36,11 +60,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the desktop offers no pointer setting\n");
     return 3;
   }
-  pointer->setButtonsSwapped(true);
-  std::printf("swapped %s\n", pointer->buttonsSwapped() ? "true" : "false");
-  std::fflush(stdout);
-  int signal = 0;
-  sigwait(&terminate, &signal);
+  swapUntilTerminated(*pointer, terminate);
   pointer.reset();
   std::printf("given back\n");
   return 0;
