@@ -339,6 +339,30 @@ TEST_F(GnomeLeftHand, TheChoiceSetsTheDesktopsSettingAndEveryEndGivesItBack) {
   }
 }
 
+// On KDE Plasma the choice goes to each mouse's own setting in KWin. KWin cannot run here
+// with a mouse, so a stand-in for its input-device interface (fake_kwin) serves on mutter's
+// bus, and the menu is told it is on KDE: the real menu's journey sets it, its end gives it
+// back.
+TEST_F(GnomeLeftHand, OnKdeTheChoiceSetsTheMousesOwnSettingAndTheEndGivesItBack) {
+  std::string why;
+  std::unique_ptr<MutterSession> mutter = MutterSession::start({}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  const std::string kwinLog = (folder_ / "kwin.log").string();
+  std::unique_ptr<ChildProcess> kwin = mutter->launch({kBuildDir + "/fake_kwin", "event5:1:1:0"}, kwinLog, &why);
+  ASSERT_TRUE(kwin) << why;
+  ASSERT_TRUE(WaylandSession::waitFor([&] { return readFile(kwinLog) == "ready\n"; }, kScreenMs)) << readFile(kwinLog);
+  menu_ = mutter->launch({"sh", "-c", withoutLeakCheck() + "XDG_CURRENT_DESKTOP=KDE; export XDG_CURRENT_DESKTOP; " +
+                                          menuCommand(folder_)},
+                         log(), &why);
+  ASSERT_TRUE(menu_) << why;
+  ASSERT_NO_FATAL_FAILURE(chooseTheLeftHand(*mutter));
+  EXPECT_TRUE(WaylandSession::waitFor([&] { return readFile(kwinLog) == "ready\nset event5 true\n"; }, kScreenMs))
+      << readFile(kwinLog) << readFile(log());
+  ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
+  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0));
+  EXPECT_EQ(readFile(kwinLog), "ready\nset event5 true\nset event5 false\n") << readFile(log());
+}
+
 // Where the desktop has no setting of its own for the mouse hand (mutter without GNOME's
 // session here, as weston or cage), the menu exchanges the buttons in its own windows: after
 // Yes the right button works the menu. The X programs it starts (Wine's) get them exchanged
