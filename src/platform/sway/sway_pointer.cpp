@@ -33,7 +33,7 @@ bool succeeded(const QByteArray& reply) {
 // For every pointer sway has or gets later.
 bool setLeftHanded(bool on) {
   const std::optional<QByteArray> reply =
-      ask(IpcMessage::RunCommand, std::string("input type:pointer left_handed ") + (on ? "enabled" : "disabled"));
+      ask(IpcMessage::RunCommand, guardian::swayLeftHandedCommand(on));
   return reply && succeeded(*reply);
 }
 
@@ -44,7 +44,8 @@ std::optional<bool> anyPointerLeftHanded(const std::string& getInputsReply) {
   if (!inputs.isArray()) return std::nullopt;
   for (const QJsonValue& input : inputs.array()) {
     const QJsonObject device = input.toObject();
-    if (device.value("type").toString() == "pointer" &&
+    const QString type = device.value("type").toString();
+    if ((type == "pointer" || type == "touchpad") &&
         device.value("libinput").toObject().value("left_handed").toString() == "enabled")
       return true;
   }

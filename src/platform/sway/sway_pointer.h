@@ -1,10 +1,11 @@
 #pragma once
-// The mouse hand on sway: its own `input type:pointer left_handed`, which sway applies to
-// every pointer and so to every program, the menu's own windows included. It is set through
-// sway's IPC socket, the SWAYSOCK the menu inherited. sway forgets it when it ends, but the session
-// lives on after the menu, so what the menu changes is recorded with the guardian before it
-// changes it and put back however the menu ends. A desktop where any pointer is left-handed
-// already is left as it is: normal buttons are the desktop's own setting.
+// The mouse hand on sway: its own `left_handed` of the input types pointer (mice) and
+// touchpad, which sway applies to every such device and so to every program, the menu's own
+// windows included. It is set through sway's IPC socket, the SWAYSOCK the menu inherited.
+// sway forgets it when it ends, but the session lives on after the menu, so what the menu
+// changes is recorded with the guardian before it changes it and put back however the menu
+// ends. A desktop where any mouse or touchpad is left-handed already is left as it is: normal
+// buttons are the desktop's own setting.
 
 #include "platform/pointer.h"
 
@@ -39,7 +40,7 @@ class SwayPointer : public IPointer {
   bool setByMenu_ = false;  // sway holds left_handed enabled from the menu
 };
 
-// Whether sway's get_inputs reply (JSON) shows a pointer that is left-handed; nothing when
+// Whether sway's get_inputs reply (JSON) shows a mouse or touchpad that is left-handed; nothing when
 // the reply is not a list of inputs.
 std::optional<bool> anyPointerLeftHanded(const std::string& getInputsReply);
 

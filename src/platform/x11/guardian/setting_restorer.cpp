@@ -59,8 +59,8 @@ struct GiveBack {
 
 std::optional<GiveBack> swayGiveBack(const SettingChanged& s) {
   if (s.key != kSwayLeftHanded || !boolean(s.original)) return std::nullopt;
-  // sway tells no setting of type:pointer itself, only each device's, so it is set anyway.
-  return GiveBack{{}, {}, {"swaymsg", "-r", "input", "type:pointer", "left_handed", s.original == "true" ? "enabled" : "disabled"}};
+  // sway tells no setting of a device type itself, only each device's, so it is set anyway.
+  return GiveBack{{}, {}, {"swaymsg", "-r", swayLeftHandedCommand(s.original == "true")}};
 }
 
 std::optional<GiveBack> kwinGiveBack(const SettingChanged& s) {

@@ -239,4 +239,9 @@ struct Applier {
 
 void Outstanding::apply(const UndoRecord& record) { std::visit(Applier{*this}, record); }
 
+std::string swayLeftHandedCommand(bool leftHanded) {
+  const std::string value = leftHanded ? "enabled" : "disabled";
+  return "input type:pointer left_handed " + value + "; input type:touchpad left_handed " + value;
+}
+
 }  // namespace tov::guardian

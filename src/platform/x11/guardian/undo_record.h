@@ -72,7 +72,7 @@ struct PointerRestored {
 // it, in GSettings' own text of the value ("false", "'mouse'"). Schema and key are names of
 // letters, digits, '.', '-' and '_'; the value a boolean or a quoted word. Two schemas name
 // settings that are not GSettings' (the guardian gives each back with a command of its own):
-//   kSwayInput, key "left_handed": sway's `input type:pointer left_handed`, a boolean;
+//   kSwayInput, key "left_handed": sway's left_handed of its mice and touchpads, a boolean;
 //   kKWinInputDevice, key a device's sysName: KWin's leftHanded of that device, a boolean.
 struct SettingChanged {
   std::string schema;
@@ -82,6 +82,9 @@ struct SettingChanged {
 };
 constexpr std::string_view kSwayInput = "sway.input";
 constexpr std::string_view kSwayLeftHanded = "left_handed";
+// The sway command that makes every mouse and touchpad, present and to come, left-handed or
+// not: the menu's and the guardian's alike.
+std::string swayLeftHandedCommand(bool leftHanded);
 constexpr std::string_view kKWinInputDevice = "org.kde.KWin.InputDevice";
 struct SettingRestored {
   std::string schema;
