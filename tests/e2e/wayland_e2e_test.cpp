@@ -319,22 +319,34 @@ TEST_F(GnomeLeftHand, TheChoiceSetsTheDesktopsSettingAndEveryEndGivesItBack) {
   std::string why;
   std::unique_ptr<MutterSession> mutter = MutterSession::start({}, &why);
   TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  // The touchpad follows the mouse ('mouse') unless set on its own; set right-handed, it is
+  // made left-handed with the mouse and given back with it.
   struct Case {
     const char* before;
+    const char* touchpadBefore;
+    const char* touchpadLeft;
     int signal;
   };
-  for (const Case c : {Case{"true", SIGTERM}, Case{"false", SIGTERM}, Case{"false", SIGKILL}}) {
-    SCOPED_TRACE(std::string("left-handed before: ") + c.before + ", ended by " + (c.signal == SIGKILL ? "SIGKILL" : "SIGTERM"));
+  const auto touchpad = [&] { return gsettings(*mutter, "get org.gnome.desktop.peripherals.touchpad left-handed"); };
+  for (const Case c : {Case{"true", "'mouse'", "'mouse'", SIGTERM}, Case{"false", "'right'", "'left'", SIGTERM},
+                       Case{"false", "'right'", "'left'", SIGKILL}}) {
+    SCOPED_TRACE(std::string("left-handed before: ") + c.before + ", touchpad " + c.touchpadBefore + ", ended by " +
+                 (c.signal == SIGKILL ? "SIGKILL" : "SIGTERM"));
     gsettings(*mutter, std::string("set org.gnome.desktop.peripherals.mouse left-handed ") + c.before);
+    gsettings(*mutter, std::string("set org.gnome.desktop.peripherals.touchpad left-handed ") + c.touchpadBefore);
     ASSERT_EQ(leftHanded(*mutter), c.before);
+    ASSERT_EQ(touchpad(), c.touchpadBefore);
     ASSERT_NO_FATAL_FAILURE(startGnomeMenu(*mutter));
     ASSERT_NO_FATAL_FAILURE(chooseTheLeftHand(*mutter));
-    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == "true"; }, kScreenMs))
-        << "the left hand did not reach the desktop: " << leftHanded(*mutter) << "\n" << readFile(log());
+    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == "true" && touchpad() == c.touchpadLeft; },
+                                        kScreenMs))
+        << "the left hand did not reach the desktop: " << leftHanded(*mutter) << " " << touchpad() << "\n"
+        << readFile(log());
     ASSERT_EQ(::kill(menu_->pid(), c.signal), 0);
     EXPECT_TRUE(menu_->wait(20000).has_value());
-    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == c.before; }, 10000))
-        << "not given back: " << leftHanded(*mutter) << "\n" << readFile(log());
+    EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == c.before && touchpad() == c.touchpadBefore; },
+                                        10000))
+        << "not given back: " << leftHanded(*mutter) << " " << touchpad() << "\n" << readFile(log());
     menu_.reset();
   }
 }

@@ -11,12 +11,13 @@
 namespace tov::gnome {
 
 namespace {
-constexpr const char* kSchema = "org.gnome.desktop.peripherals.mouse";
+constexpr const char* kMouseSchema = "org.gnome.desktop.peripherals.mouse";
+constexpr const char* kTouchpadSchema = "org.gnome.desktop.peripherals.touchpad";
 constexpr const char* kKey = "left-handed";
 
-bool schemaHasKey() {
+bool schemaHasKey(const char* schemaId) {
   GSettingsSchemaSource* source = g_settings_schema_source_get_default();
-  GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, kSchema, TRUE) : nullptr;
+  GSettingsSchema* schema = source ? g_settings_schema_source_lookup(source, schemaId, TRUE) : nullptr;
   if (!schema) return false;
   const bool has = g_settings_schema_has_key(schema, kKey);
   g_settings_schema_unref(schema);
@@ -33,44 +34,68 @@ bool sharedStore() {
 }
 }  // namespace
 
-struct GnomePointer::Settings {
-  GSettings* mouse = nullptr;
-  ~Settings() {
-    if (mouse) g_object_unref(mouse);
+// One setting of the hand, in GSettings' own text of its value ("true", "'left'"), with what
+// the desktop had and whether the guardian holds that.
+struct GnomePointer::Setting {
+  const char* schema = nullptr;
+  GSettings* settings = nullptr;
+  std::string original;
+  bool reported = false;
+
+  Setting(const char* schemaId) : schema(schemaId), settings(g_settings_new(schemaId)), original(value()) {}
+  ~Setting() { g_object_unref(settings); }
+  Setting(const Setting&) = delete;
+  Setting& operator=(const Setting&) = delete;
+
+  std::string value() const {
+    GVariant* variant = g_settings_get_value(settings, kKey);
+    gchar* text = g_variant_print(variant, FALSE);
+    std::string printed = text;
+    g_free(text);
+    g_variant_unref(variant);
+    return printed;
   }
-  bool leftHanded() const { return g_settings_get_boolean(mouse, kKey); }
-  void setLeftHanded(bool on) {
-    g_settings_set_boolean(mouse, kKey, on);
+  void set(const std::string& text) {
+    GVariant* variant = g_variant_parse(nullptr, text.c_str(), nullptr, nullptr, nullptr);
+    if (!variant) return;
+    g_settings_set_value(settings, kKey, variant);  // takes the floating reference
     // Written through before the menu goes on: a program it starts next must find it.
     g_settings_sync();
+  }
+  // Puts wanted in place, telling the guardian first what it gives back.
+  void make(const std::string& wanted, x11::DesktopGuardian* guardian) {
+    if (wanted != original && guardian && !reported) {
+      guardian->report(guardian::SettingChanged{schema, kKey, original});
+      reported = true;
+    }
+    if (value() != wanted) set(wanted);
+    if (wanted == original && reported && value() == original) {
+      guardian->report(guardian::SettingRestored{schema, kKey});
+      reported = false;
+    }
   }
 };
 
 std::unique_ptr<GnomePointer> GnomePointer::open(x11::DesktopGuardian* guardian) {
-  if (!schemaHasKey() || !sharedStore()) return nullptr;
-  auto settings = std::make_unique<Settings>();
-  settings->mouse = g_settings_new(kSchema);
-  return std::unique_ptr<GnomePointer>(new GnomePointer(std::move(settings), guardian));
+  if (!schemaHasKey(kMouseSchema) || !sharedStore()) return nullptr;
+  auto mouse = std::make_unique<Setting>(kMouseSchema);
+  std::unique_ptr<Setting> touchpad;
+  if (schemaHasKey(kTouchpadSchema)) touchpad = std::make_unique<Setting>(kTouchpadSchema);
+  return std::unique_ptr<GnomePointer>(new GnomePointer(std::move(mouse), std::move(touchpad), guardian));
 }
 
-GnomePointer::GnomePointer(std::unique_ptr<Settings> settings, x11::DesktopGuardian* guardian)
-    : settings_(std::move(settings)), guardian_(guardian), original_(settings_->leftHanded()) {}
+GnomePointer::GnomePointer(std::unique_ptr<Setting> mouse, std::unique_ptr<Setting> touchpad,
+                           x11::DesktopGuardian* guardian)
+    : mouse_(std::move(mouse)), touchpad_(std::move(touchpad)), guardian_(guardian) {}
 
 GnomePointer::~GnomePointer() { setButtonsSwapped(false); }
 
 void GnomePointer::setButtonsSwapped(bool swapped) {
-  const bool wanted = swapped || original_;
-  if (wanted != original_ && guardian_ && !reported_) {
-    guardian_->report(guardian::SettingChanged{kSchema, kKey, original_ ? "true" : "false"});
-    reported_ = true;
-  }
-  if (settings_->leftHanded() != wanted) settings_->setLeftHanded(wanted);
-  if (wanted == original_ && reported_ && settings_->leftHanded() == original_) {
-    guardian_->report(guardian::SettingRestored{kSchema, kKey});
-    reported_ = false;
-  }
+  mouse_->make(swapped ? "true" : mouse_->original, guardian_);
+  // The touchpad follows the mouse unless the desktop set it right-handed on its own.
+  if (touchpad_) touchpad_->make(swapped && touchpad_->original == "'right'" ? "'left'" : touchpad_->original, guardian_);
 }
 
-bool GnomePointer::buttonsSwapped() { return settings_->leftHanded(); }
+bool GnomePointer::buttonsSwapped() { return mouse_->value() == "true"; }
 
 }  // namespace tov::gnome

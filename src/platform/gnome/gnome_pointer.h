@@ -1,10 +1,12 @@
 #pragma once
 // The mouse hand on a GNOME desktop: its own setting, org.gnome.desktop.peripherals.mouse
 // left-handed, which the compositor applies to every pointer and so to every program, the
-// menu's own window included. Unlike the X11 mapping the setting is kept in the user's
-// profile, so what the menu changes is recorded with the guardian before it changes it and
-// put back however the menu ends. A pupil whose desktop was left-handed already keeps it:
-// normal buttons are the desktop's own setting. This header brings in no GLib.
+// menu's own window included. The touchpad's ('mouse', 'left' or 'right') follows the mouse's
+// by default; where the desktop set it right-handed on its own it is made left-handed too.
+// Unlike the X11 mapping these are kept in the user's profile, so what the menu changes is
+// recorded with the guardian before it changes it and put back however the menu ends. A
+// pupil whose desktop was left-handed already keeps it: normal buttons are the desktop's own
+// setting. This header brings in no GLib.
 
 #include "platform/pointer.h"
 
@@ -31,13 +33,12 @@ class GnomePointer : public IPointer {
   bool buttonsSwapped() override;
 
  private:
-  struct Settings;
-  GnomePointer(std::unique_ptr<Settings> settings, x11::DesktopGuardian* guardian);
+  struct Setting;
+  GnomePointer(std::unique_ptr<Setting> mouse, std::unique_ptr<Setting> touchpad, x11::DesktopGuardian* guardian);
 
-  std::unique_ptr<Settings> settings_;
+  std::unique_ptr<Setting> mouse_;
+  std::unique_ptr<Setting> touchpad_;  // null where the schema has no touchpad
   x11::DesktopGuardian* guardian_;
-  bool original_ = false;  // the desktop's own setting
-  bool reported_ = false;  // the guardian holds the original
 };
 
 }  // namespace tov::gnome
