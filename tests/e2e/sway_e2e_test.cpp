@@ -254,7 +254,7 @@ TEST_F(SwayLeftHand, TheChoiceSetsSwaysPointerSettingAndEveryEndGivesItBack) {
 // The real menu finds sway by its socket and asks for the pointers before anything else;
 // ended before the pupil has chosen, it has nothing to give back and sends no setting.
 TEST_F(SwayLeftHand, TheMenuTakesSwaysSettingAndChangesNothingBeforeTheChoice) {
-  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", menuCommand(folder_)}));
+  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", withoutLeakCheck() + menuCommand(folder_)}));
   // Ended once its window is up: its end is then the orderly one.
   EXPECT_TRUE(pollUntil([&] { return swayTree().find("\"pid\": " + std::to_string(client_->pid())) != std::string::npos; },
                         kGenerousMs))
@@ -269,7 +269,7 @@ TEST_F(SwayLeftHand, TheMenuTakesSwaysSettingAndChangesNothingBeforeTheChoice) {
 // with the activation token the second copy passes it, over another window that had the
 // keyboard.
 TEST_F(SwayLeftHand, ASecondStartBringsTheRunningMenuForward) {
-  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", menuCommand(folder_)}));
+  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", withoutLeakCheck() + menuCommand(folder_)}));
   ASSERT_TRUE(pollUntil([&] { return focusedApp() == "tovaleer"; }, kGenerousMs)) << readFile(clientLog());
   std::unique_ptr<ChildProcess> first = std::move(client_);
   ASSERT_NO_FATAL_FAILURE(startClient({"weston-simple-shm"}));
@@ -283,7 +283,7 @@ TEST_F(SwayLeftHand, ASecondStartBringsTheRunningMenuForward) {
   ASSERT_TRUE(focusing && focusing->wait(kGenerousMs)) << why;
   ASSERT_TRUE(pollUntil([&] { return focusedApp() != "tovaleer"; }, kGenerousMs)) << focusedApp();
 
-  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", menuCommand(folder_)}));
+  ASSERT_NO_FATAL_FAILURE(startClient({"sh", "-c", withoutLeakCheck() + menuCommand(folder_)}));
   EXPECT_EQ(client_->wait(kGenerousMs), std::optional<int>(0)) << "the second copy did not end";
   EXPECT_TRUE(pollUntil([&] { return focusedApp() == "tovaleer"; }, kGenerousMs))
       << "the running menu stayed behind: " << focusedApp();

@@ -70,10 +70,6 @@ class WaylandMenu : public ::testing::Test {
     menu_ = session.launch({"sh", "-c", withoutLeakCheck() + menuCommand(folder_)}, log(), &why);
     ASSERT_TRUE(menu_) << why;
   }
-  // Under AddressSanitizer the menu's end is checked for leaks on X11. Qt's Wayland plugins
-  // leave allocations to the end of the process and are unloaded before the check, so the
-  // check cannot tell whose they are; here it would fail every orderly end.
-  static std::string withoutLeakCheck() { return "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\"; export ASAN_OPTIONS; "; }
   std::string log() const { return (folder_ / "menu.log").string(); }
 
   // Waits until the whole output shows frame as expectedScreen() draws it. The frame's middle
