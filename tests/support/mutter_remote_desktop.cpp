@@ -1,10 +1,10 @@
 #include "support/mutter_remote_desktop.h"
 
+#include "support/child_process.h"
+
 #include <gio/gio.h>
 
-#include <chrono>
 #include <optional>
-#include <thread>
 
 namespace tov::test {
 
@@ -12,15 +12,6 @@ namespace {
 
 constexpr int kRemoteSetupMs = 30000;
 constexpr int kDbusCallMs = 30000;
-
-bool pollUntil(const std::function<bool()>& condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
 
 constexpr const char* kRemoteDesktop = "org.gnome.Mutter.RemoteDesktop";
 constexpr const char* kScreenCast = "org.gnome.Mutter.ScreenCast";

@@ -1,9 +1,11 @@
 #pragma once
 // The services of a Wayland session, owned together: the compositor's display, the
-// termination watch, the single-instance lock on the session's socket, and what the
-// compositor keeps to itself. No X server is needed. Only the mouse hand of a GNOME, sway or
-// KDE desktop is changed; the guardian holds it, so it comes back however the menu ends. This header brings in neither
-// Wayland's library nor any widget.
+// termination watch, the single-instance lock on the session's socket with the channel a
+// second copy raises the first through, and what the compositor keeps to itself. No X
+// server is needed; where the session has Xwayland, the hot key is held and the pointer
+// mapped there for X programs. The mouse hand of a GNOME, sway or KDE desktop goes through
+// the desktop's setting; the guardian holds what is changed, so it comes back however the
+// menu ends. This header brings in neither Wayland's library nor any widget.
 
 #include "platform/platform.h"
 #include "platform/wayland/wayland_output.h"
@@ -52,8 +54,8 @@ class WaylandPlatform {
   WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
   const wayland::OutputSize& output() const { return output_; }
-  // Whether the mouse hand goes through a setting of the desktop (GNOME's, sway's, KWin's); elsewhere the
-  // compositor lets no client exchange the buttons for the desktop.
+  // Whether the mouse hand goes through a setting of the desktop (GNOME's, sway's, KWin's);
+  // elsewhere the compositor lets no client exchange the buttons for the desktop.
   bool desktopExchangesButtons() const { return desktopExchangesButtons_; }
   Platform services();
   // How the window a second copy asks for is raised: the toolkit's part, given before the
