@@ -69,7 +69,9 @@ void TForm1::loadFrame(const std::string& fileName) {
   } catch (const std::exception& error) {
     // Reported with its file, so that whoever looks after the suite knows what to replace;
     // the screen's controls still come, over the last picture shown, so that the pupil can
-    // always go on and leave.
+    // always go on and leave. Once in a run: a screen that comes again (the menu after every
+    // activity) would otherwise stop the pupil with the same box each time.
+    if (!damagedFramesReported_.insert(fileName).second) return;
     Application::handleException(
         Exception(formatError(ErrorCode::FramePictureUnreadable, fileName) + "\n" + error.what()));
   }

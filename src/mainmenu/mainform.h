@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -233,7 +234,8 @@ class TForm1 : public TForm {
  private:
   void layOutControls();
   void playIfExists(const std::string& path);
-  // Loads a frame that exists; one that cannot be decoded is reported and leaves the last.
+  // Loads a frame that exists; one that cannot be decoded leaves the last picture, and is
+  // reported the first time only.
   void loadFrame(const std::string& fileName);
   void loadStoredPictures();
   void wireEvents();
@@ -254,6 +256,7 @@ class TForm1 : public TForm {
 
   bool destroyed_ = false;
   bool startFailed_ = false;  // the last start failed: its after-start event changes nothing
+  std::set<std::string> damagedFramesReported_;  // frame files whose decoding error was shown
 };
 
 }  // namespace tov

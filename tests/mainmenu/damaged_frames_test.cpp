@@ -68,12 +68,10 @@ TEST_P(DamagedFrameTest, IsReportedByNameAndTheJourneyGoesOnToTheEnd) {
   menu.exitbutClick();  // the advertisement has no pictures: it closes by itself
   EXPECT_FALSE(menu.isVisible()) << "the program ends";
 
-  // Once each time the frame is shown (the menu screen comes twice).
-  ASSERT_FALSE(messages.empty());
-  for (const auto& message : messages) {
-    EXPECT_EQ(message.kind, MsgDlgType::mtError);
-    EXPECT_NE(message.text.find("menu/" + damaged.file), std::string::npos) << message.text;
-  }
+  // Once in the run, though the menu screen comes twice: one OK for one damaged picture.
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].kind, MsgDlgType::mtError);
+  EXPECT_NE(messages[0].text.find("menu/" + damaged.file), std::string::npos) << messages[0].text;
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFrame, DamagedFrameTest, ::testing::ValuesIn(everyFrameOfTheJourney()),
