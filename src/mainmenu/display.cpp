@@ -1,4 +1,6 @@
 // Switching the display to the menu's 800 x 600 and giving the earlier mode back.
+#include <cstdlib>
+
 #include "mainmenu/files.h"
 #include "mainmenu/mainform.h"
 #include "platform/file_names.h"
@@ -15,6 +17,34 @@ bool TForm1::DisplaySwitchAllowed() {
 }
 
 bool TForm1::TrySetDisplayMode(int width, int height, int bits) {
+  return switchDisplayMode(width, height, bits, RateChoice::Present);
+}
+
+bool TForm1::TrySetDisplayModeAtNearestRate(int width, int height, int bits) {
+  return switchDisplayMode(width, height, bits, RateChoice::Nearest);
+}
+
+namespace {
+bool hasSizeAndDepth(const DisplayMode& mode, int width, int height, int bits) {
+  return std::int32_t(mode.width) == width && std::int32_t(mode.height) == height &&
+         std::int32_t(mode.bitsPerPel) == bits && mode.orientation == 0;
+}
+
+std::int64_t rateDistance(const DisplayMode& mode, std::int32_t refresh) {
+  return std::abs(std::int64_t(mode.frequency) - refresh);
+}
+
+// Of two rates equally far from the present one the higher wins: the display was set to run
+// fast, and offers this rate. Of equal rates the later mode wins, as for the present rate.
+bool atLeastAsNear(const DisplayMode& candidate, const DisplayMode& best, std::int32_t refresh) {
+  const std::int64_t candidateDistance = rateDistance(candidate, refresh);
+  const std::int64_t bestDistance = rateDistance(best, refresh);
+  return candidateDistance < bestDistance ||
+         (candidateDistance == bestDistance && candidate.frequency >= best.frequency);
+}
+}  // namespace
+
+bool TForm1::switchDisplayMode(int width, int height, int bits, RateChoice rateChoice) {
   startMode = platform_.display->currentCaps();
   if (startMode.width == width && startMode.height == height) {
     if (startMode.bitsPerPixel < 16)
@@ -29,11 +59,11 @@ bool TForm1::TrySetDisplayMode(int width, int height, int bits) {
   DisplayMode mode;
   for (std::uint32_t number = 0; platform_.display->enumMode(number, mode); ++number) {
     modeList.push_back(mode);
-    // The present refresh rate is kept; the last match in the system's order wins.
-    if (std::int32_t(mode.frequency) == startMode.refresh && std::int32_t(mode.width) == width &&
-        std::int32_t(mode.height) == height && std::int32_t(mode.bitsPerPel) == bits &&
-        mode.orientation == 0)
-      found = int(number);
+    if (!hasSizeAndDepth(mode, width, height, bits)) continue;
+    const bool wanted = rateChoice == RateChoice::Present
+                            ? std::int32_t(mode.frequency) == startMode.refresh
+                            : found < 0 || atLeastAsNear(mode, modeList[std::size_t(found)], startMode.refresh);
+    if (wanted) found = int(number);  // the last match in the system's order wins
   }
   if (currentHeld) {
     modeList.push_back(current);

@@ -189,7 +189,10 @@ void TForm1::FormCreate() {
   bool switched = false;
   try {
     switchAllowed = DisplaySwitchAllowed();
-    switched = switchAllowed && (TrySetDisplayMode(800, 600, 32) || TrySetDisplayMode(800, 600, 16));
+    // Another refresh rate only when the present one has no 800 x 600 at either depth.
+    switched = switchAllowed && (TrySetDisplayMode(800, 600, 32) || TrySetDisplayMode(800, 600, 16) ||
+                                 TrySetDisplayModeAtNearestRate(800, 600, 32) ||
+                                 TrySetDisplayModeAtNearestRate(800, 600, 16));
   } catch (const std::exception& error) {
     // An unreadable settings file: reported, and the menu starts at its design size.
     Application::handleException(error);

@@ -93,7 +93,11 @@ class TForm1 : public TForm {
   void closetimerTimer();
 
   bool DisplaySwitchAllowed();
+  // Switches to the mode of this size and depth at the present refresh rate.
   bool TrySetDisplayMode(int width, int height, int bits);
+  // As TrySetDisplayMode, at the offered rate nearest the present one: for displays that
+  // offer no such mode at the rate they run at (100 Hz and more).
+  bool TrySetDisplayModeAtNearestRate(int width, int height, int bits);
   bool ApplyDisplayMode(const DisplayMode& mode);
   void RestoreDisplayMode();
   void SetMouseButtonsSwapped(bool swapped);
@@ -253,6 +257,9 @@ class TForm1 : public TForm {
   // Lights the lamp of the option tagged litTag with lamp and clears every other lamp.
   void setLamps(int litTag, const Picture* lamp);
   int screenWidth() const;
+  // Present: only the rate the display runs at; Nearest: the offered rate nearest to it.
+  enum class RateChoice { Present, Nearest };
+  bool switchDisplayMode(int width, int height, int bits, RateChoice rateChoice);
 
   bool destroyed_ = false;
   bool startFailed_ = false;  // the last start failed: its after-start event changes nothing

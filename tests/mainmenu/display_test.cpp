@@ -21,6 +21,13 @@ const std::vector<DisplayMode> kMachineModes = {
     mode(1024, 768, 32, 75, 1), mode(800, 600, 32, 60, 2), mode(800, 600, 16, 75, 3),
     mode(640, 480, 32, 75, 4)};
 
+// 800 x 600 at no depth the menu can use, at any rate.
+const std::vector<DisplayMode> kNo800x600Modes = {mode(1024, 768, 32, 75, 1), mode(800, 600, 8, 60, 2),
+                                                  mode(640, 480, 32, 75, 4)};
+
+// A display of today at 100 Hz: 800 x 600 only at the older rates.
+const DeviceCaps k100Hz = {100, 1920, 1080, 32};
+
 const DisplayCase kDisplayCases[] = {
     {"AlreadyAt800x600x32", {60, 800, 600, 32}, kMachineModes, nullptr, true, {}, nullptr, false, {}},
     {"AlreadyAt800x600x8", {60, 800, 600, 8}, kMachineModes, nullptr, true, {}, kColourDepthMessage, false, {}},
@@ -31,7 +38,19 @@ const DisplayCase kDisplayCases[] = {
     {"RotatedModeNeverChosen", {60, 1024, 768, 32},
      [] { auto m = mode(800, 600, 32, 60, 21); m.orientation = 1; return std::vector<DisplayMode>{m}; }(),
      nullptr, true, {}, kNoDisplayModeMessage, true, {}},
-    {"NoMatchAtEitherDepth", {85, 1024, 768, 32}, kMachineModes, nullptr, true, {}, kNoDisplayModeMessage, true, {}},
+    {"No800x600AtEitherDepthAtAnyRate", {85, 1024, 768, 32}, kNo800x600Modes, nullptr, true, {},
+     kNoDisplayModeMessage, true, {}},
+    // No 800 x 600 at the present rate: the offered rate nearest it.
+    {"NearestRateWhenThePresentHasNone", k100Hz,
+     {mode(1920, 1080, 32, 100, 30), mode(800, 600, 32, 56, 31), mode(800, 600, 32, 85, 32),
+      mode(800, 600, 32, 60, 33), mode(800, 600, 32, 75, 34)},
+     nullptr, true, {32}, nullptr, false, {999}},
+    {"NearestRateTieTakesTheHigher", k100Hz, {mode(800, 600, 32, 105, 41), mode(800, 600, 32, 95, 42)},
+     nullptr, true, {41}, nullptr, false, {999}},
+    {"NearestRateThirtyTwoBitsBeforeSixteen", k100Hz, {mode(800, 600, 16, 85, 51), mode(800, 600, 32, 60, 52)},
+     nullptr, true, {52}, nullptr, false, {999}},
+    {"NearestRateSixteenBitsWhenNoThirtyTwo", k100Hz, {mode(800, 600, 16, 60, 61), mode(800, 600, 16, 85, 62)},
+     nullptr, true, {62}, nullptr, false, {999}},
     {"CurrentModeUnreadableIsNotRestored", {60, 1024, 768, 32}, kMachineModes, nullptr, false, {2}, nullptr, false, {}},
     {"SettingsSetYes", {60, 1024, 768, 32}, kMachineModes, "SET=YES\n", true, {2}, nullptr, false, {999}},
     {"SettingsSetYesInsideLongerText", {60, 1024, 768, 32}, kMachineModes, "# SET=YES please\r\n", true, {2}, nullptr, false, {999}},
@@ -88,6 +107,7 @@ struct PlacementCase {
   const char* settingsFile;  // null: no displaysettings.txt
   QRect placed;              // where the window was put before any full-screen state
   bool fullScreen;
+  std::vector<DisplayMode> modes = kMachineModes;
 };
 
 const PlacementCase kPlacementCases[] = {
@@ -96,7 +116,7 @@ const PlacementCase kPlacementCases[] = {
     {"SwitchNotAllowedCentresOnThePrimaryOutput", {75, 1024, 768, 32}, "SET=NO\n",
      QRect(1280 + 112, 120 + 84, 800, 600), false},
     {"NoModeCentresTheDesignSizeOnThePrimaryOutput", {85, 1024, 768, 32}, nullptr,
-     QRect(1280 + 117, 120 + 102, 790, 564), false},
+     QRect(1280 + 117, 120 + 102, 790, 564), false, kNo800x600Modes},
 };
 
 void PrintTo(const PlacementCase& c, std::ostream* out) { *out << c.name; }
@@ -106,7 +126,7 @@ class WindowPlacement : public MenuTest, public ::testing::WithParamInterface<Pl
 TEST_P(WindowPlacement, OnThePrimaryOutputAndFullScreenOnlyAfterTheSwitch) {
   const PlacementCase& c = GetParam();
   platform.display.caps = c.start;
-  platform.display.modes = kMachineModes;
+  platform.display.modes = c.modes;
   platform.display.outputLeft = 1280;
   platform.display.outputTop = 120;
   if (c.settingsFile) writeFile("displaysettings.txt", c.settingsFile);
@@ -139,7 +159,7 @@ TEST_F(MenuTest, FullScreenOutlivesMinimisingForAnActivity) {
 
 TEST_F(MenuTest, NoModeMessageIsInformationAndTheWindowKeepsItsDesignSize) {
   platform.display.caps = {85, 1024, 768, 32};
-  platform.display.modes = kMachineModes;
+  platform.display.modes = kNo800x600Modes;
   RecordingForm& menu = createForm();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, "Information");
