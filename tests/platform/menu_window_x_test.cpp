@@ -1,6 +1,7 @@
 // The real menu's window on Xorg (dummy driver) with openbox and tint2, read from outside:
 // after the switch to 800 x 600 it asks for the full-screen state, and it lies on the
 // primary output also when a second output is left of it (the primary then starts at x 800).
+// A display running at a rate with no 800 x 600 mode is switched all the same.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -117,6 +118,54 @@ TEST_P(MenuWindow, LiesOnThePrimaryOutputAndIsFullScreenAfterTheSwitch) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, MenuWindow, ::testing::ValuesIn(kWindowCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The primary output at 1024 x 768 and 100 Hz, as monitors of today run; the dummy driver
+// offers 800 x 600 only at 56 to 85 Hz.
+constexpr const char* k100HzMode = "1024x768_100";
+constexpr const char* k100HzTimings = "113.31 1024 1096 1208 1392 768 769 772 814 -hsync +vsync";
+
+class MenuOnA100HzDisplay : public DesktopSuite {
+ protected:
+  void SetUp() override {
+    TOV_SKIP_WITHOUT_X(session_, whyNot_);
+    folder_ = folderForThisTest("tovaleer-rate");
+    copyDemoFolder(folder_);
+    session_->run(std::string("xrandr --newmode ") + k100HzMode + " " + k100HzTimings + "; xrandr --addmode " +
+                  kPrimary + " " + k100HzMode + "; xrandr --output " + kPrimary + " --mode " + k100HzMode);
+    ASSERT_EQ(modeInForce(), "1024x768@100") << session_->run("xrandr");
+  }
+
+  void TearDown() override {
+    if (menu_) menu_->terminate(2000);
+    if (session_) {
+      restoreDesktop(*session_);
+      session_->run(std::string("xrandr --delmode ") + kPrimary + " " + k100HzMode + "; xrandr --rmmode " +
+                    k100HzMode);
+    }
+    fs::remove_all(folder_);
+  }
+
+  // The mode in force as WxH@hertz: the size of the screen, the rate xrandr marks.
+  std::string modeInForce() {
+    return currentMode(*session_) + "@" +
+           trimmed(session_->run("xrandr | awk '{for (i = 2; i <= NF; ++i) if ($i ~ /\\*/) {print int($i + 0.5); exit}}'"));
+  }
+
+  fs::path folder_;
+  std::unique_ptr<ChildProcess> menu_;
+};
+
+TEST_F(MenuOnA100HzDisplay, TakesThe800x600OfTheNearestRateAndGivesThe100HzModeBack) {
+  const std::string log = (folder_ / "menu.log").string();
+  std::string why;
+  menu_ = session_->launch({"sh", "-c", menuCommand(folder_)}, log, &why);
+  ASSERT_TRUE(menu_) << why;
+  EXPECT_TRUE(session_->waitFor([&] { return modeInForce() == "800x600@85"; }, kStartMs))
+      << session_->run("xrandr") << "\n" << readFile(log);
+  menu_->terminate(kStartMs);
+  menu_.reset();
+  EXPECT_TRUE(session_->waitFor([&] { return modeInForce() == "1024x768@100"; }, kStartMs)) << modeInForce();
+}
 
 }  // namespace
 }  // namespace tov::test
