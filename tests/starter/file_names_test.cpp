@@ -1,5 +1,5 @@
 // Names of a suite copied from Windows media, asked for in another letter case: which real name
-// is found, which is not, and whether the folder cache notices that a folder has changed.
+// is found, which is not, and whether the folder cache and the kept answers notice a change.
 
 #include "platform/posix/file_names.h"
 
@@ -164,6 +164,29 @@ INSTANTIATE_TEST_SUITE_P(
                       Change{"ReplacedBearingTheSameTime", {3600, 0}, {3600, 0}, true},
                       Change{"ChangedWithinTheSameClockTick", {0, 0}, {0, 0}, false}),
     [](const ::testing::TestParamInfo<Change>& info) { return std::string(info.param.name); });
+
+// A suite updated the usual way while the menu runs: a new link renamed over the one to the
+// old copy. No watch sees the link change; the kept answer no longer names a file.
+TEST(KeptAnswers, FollowALinkPointedAtANewCopy) {
+  test::ScratchFolder root;
+  build(root, {{"release-6/menu/M4.JPG", "release-7/menu/M4.jpg"}, {{"menu", "release-6/menu"}}});
+  ASSERT_EQ(resolvePath(root / "menu/m4.jpg"), root / "menu/M4.JPG");
+  fs::create_symlink("release-7/menu", root / "menu.next");
+  fs::rename(root / "menu.next", root / "menu");
+  EXPECT_EQ(resolvePath(root / "menu/m4.jpg"), root / "menu/M4.jpg");
+}
+
+TEST(KeptAnswers, NotFromFileSystemsChangedElsewhere) {
+  struct Row {
+    std::uint32_t fileSystemType;
+    bool seesEveryChange;
+  };
+  for (const Row& row : {Row{0xEF53, true} /* ext4 */, Row{0x01021994, true} /* tmpfs */,
+                         Row{0x6969, false} /* NFS */, Row{0xFF534D42, false} /* CIFS */,
+                         Row{0xFE534D42, false} /* SMB2 */, Row{0x65735546, false} /* FUSE */,
+                         Row{0x01021997, false} /* 9p */})
+    EXPECT_EQ(watchesSeeEveryChange(row.fileSystemType), row.seesEveryChange) << std::hex << row.fileSystemType;
+}
 
 }  // namespace
 }  // namespace tov::posix

@@ -3,11 +3,14 @@
 #include "platform/file_names.h"
 
 #include <dirent.h>
+#include <linux/magic.h>
 #include <sys/inotify.h>
+#include <sys/statfs.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -136,11 +139,13 @@ FolderCache& folderCache() {
   return cache;
 }
 
-// Whole answers, so that a name asked again in another case costs its failed exact lookup and
-// little more: no folder is read or stat'ed. The folders an answer was read from are watched
-// with inotify, and any change in any of them forgets every answer (and every listing, which
-// the same change may have made stale). Without inotify (no more watches, or a file system
-// that reports nothing) no answer is kept and each lookup walks the path.
+// Whole answers, so that a name asked again in another case costs a look at the answer and
+// little more: no folder is read or stat'ed. Every folder an answer was read from is watched
+// with inotify before it is looked in, and any change in any of them forgets every answer (and
+// every listing, which the same change may have made stale). A change inotify cannot see (a
+// folder above the watched ones replaced, a link pointed elsewhere) is met by the lstat that
+// shows an answer still names a file before it is given. Where a folder's changes may go
+// unreported (no more watches, a network or user-space file system) its answers are not kept.
 class ResolvedPaths {
  public:
   ResolvedPaths() : inotify_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
@@ -150,21 +155,38 @@ class ResolvedPaths {
   ResolvedPaths(const ResolvedPaths&) = delete;
   ResolvedPaths& operator=(const ResolvedPaths&) = delete;
 
-  std::optional<std::string> find(const std::string& asked) {
+  // The answer kept for `asked`, if it still names a file; an answer that does not is forgotten.
+  std::optional<std::string> kept(const std::string& asked) {
+    // Lookups of names that exist as written pay nothing here until an answer is kept.
+    if (!anyKept_.load(std::memory_order_relaxed)) return std::nullopt;
+    std::optional<std::string> answer = find(asked);
+    if (!answer || lexists(*answer)) return answer;
     std::lock_guard lock(mutex_);
-    forgetIfChanged();
-    const auto found = answers_.find(asked);
-    if (found == answers_.end()) return std::nullopt;
-    return found->second;
+    answers_.erase(asked);
+    return std::nullopt;
   }
 
-  void remember(const std::string& asked, const std::string& resolved, const std::vector<std::string>& folders) {
+  // Watches the entries of `folder` from now on. False when a change there could go unseen,
+  // so that answers read from it must not be kept.
+  bool watch(const std::string& folder) {
     std::lock_guard lock(mutex_);
-    if (inotify_ < 0) return;
-    for (const std::string& folder : folders)
-      if (::inotify_add_watch(inotify_, folder.c_str(), kFolderChanges) < 0) return;
+    if (inotify_ < 0) return false;
+    const int watch = ::inotify_add_watch(inotify_, folder.c_str(), kFolderChanges);
+    if (watch < 0) return false;
+    const auto [known, added] = seesEveryChange_.try_emplace(watch, false);
+    if (added) {
+      struct statfs info {};
+      known->second = ::statfs(folder.c_str(), &info) == 0 &&
+                      watchesSeeEveryChange(static_cast<std::uint32_t>(info.f_type));
+    }
+    return known->second;
+  }
+
+  void remember(const std::string& asked, const std::string& resolved) {
+    std::lock_guard lock(mutex_);
     if (answers_.size() >= kMaxAnswers) answers_.clear();
     answers_[asked] = resolved;
+    anyKept_.store(true, std::memory_order_relaxed);
   }
 
  private:
@@ -172,19 +194,32 @@ class ResolvedPaths {
       IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
   static constexpr std::size_t kMaxAnswers = 4096;
 
-  void forgetIfChanged() {
-    if (inotify_ < 0) return;
+  std::optional<std::string> find(const std::string& asked) {
+    std::lock_guard lock(mutex_);
+    // The queue is read only for a name that has an answer: an exact name costs no read.
+    const auto found = answers_.find(asked);
+    if (found == answers_.end() || forgotAfterChange()) return std::nullopt;
+    return found->second;
+  }
+
+  // Whether a watched folder has changed, which forgets every answer.
+  bool forgotAfterChange() {
     alignas(inotify_event) char events[4096];
     bool changed = false;
     while (::read(inotify_, events, sizeof events) > 0) changed = true;
-    if (!changed) return;
+    if (!changed) return false;
     answers_.clear();
+    // A removed folder's watch number may be given to another folder later.
+    seesEveryChange_.clear();
     folderCache().forgetAll();
+    return true;
   }
 
   int inotify_;
   std::mutex mutex_;
+  std::atomic<bool> anyKept_ = false;
   std::unordered_map<std::string, std::string> answers_;
+  std::unordered_map<int, bool> seesEveryChange_;  // by watch: on a file system that reports all
 };
 
 ResolvedPaths& resolvedPaths() {
@@ -219,38 +254,78 @@ std::string folderAfter(const std::string& walked, bool first) {
   return walked.empty() ? "/" : walked;
 }
 
-}  // namespace
-
 bool takenAsWritten(const std::string& path) {
   return path.empty() || path.find('\0') != std::string::npos || lexists(path);
 }
 
-std::string resolvePath(const std::string& path) { return takenAsWritten(path) ? path : resolveInAnyCase(path); }
-
+// The walk for a path that does not exist as written.
 std::string resolveInAnyCase(const std::string& path) {
-  if (std::optional<std::string> known = resolvedPaths().find(path)) return *known;
   const std::vector<std::string> components = splitComponents(path);
   std::string resolved;
-  // The folders whose changes can change the answer: every one from the first name found in
-  // another case on (above it, the names exist as written, and the exact name wins).
-  std::vector<std::string> foldersRead;
+  // From the first name found in another case on, every folder looked in is watched before
+  // the look, since a change in any of them can change the answer (above it, the names exist
+  // as written, and the exact name wins).
+  bool watching = false;
+  bool keepable = true;
   for (std::size_t i = 0; i < components.size(); ++i) {
     const std::string& component = components[i];
     const bool first = i == 0;
-    const std::string folder = folderAfter(resolved, first);
-    if (!foldersRead.empty() && !passesUnchanged(component)) foldersRead.push_back(folder);
     const std::string asWritten = joined(resolved, first, component);
-    if (passesUnchanged(component) || lexists(asWritten)) {
+    if (passesUnchanged(component)) {
       resolved = asWritten;
       continue;
     }
+    const std::string folder = folderAfter(resolved, first);
+    if (watching) keepable = resolvedPaths().watch(folder) && keepable;
+    if (lexists(asWritten)) {
+      resolved = asWritten;
+      continue;
+    }
+    if (!watching) {
+      watching = true;
+      keepable = resolvedPaths().watch(folder) && keepable;
+      // The exact name may have come between the look and the watch.
+      if (lexists(asWritten)) {
+        resolved = asWritten;
+        continue;
+      }
+    }
     const std::optional<std::string> variant = folderCache().caseVariant(folder, component);
     if (!variant) return path;
-    if (foldersRead.empty()) foldersRead.push_back(folder);
     resolved = joined(resolved, first, *variant);
   }
-  resolvedPaths().remember(path, resolved, foldersRead);
+  if (keepable) resolvedPaths().remember(path, resolved);
   return resolved;
+}
+
+}  // namespace
+
+bool watchesSeeEveryChange(std::uint32_t fileSystemType) {
+  // Shared over a network, clustered, or served by a process (FUSE): changes made on other
+  // machines, or behind the server's back, reach no watch here.
+  constexpr std::uint32_t kGfs2Magic = 0x01161970;
+  constexpr std::uint32_t kVirtualBoxSharedFolderMagic = 0x786F4256;
+  switch (fileSystemType) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case CIFS_SUPER_MAGIC:
+    case SMB2_SUPER_MAGIC:
+    case FUSE_SUPER_MAGIC:
+    case V9FS_MAGIC:
+    case CODA_SUPER_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case AFS_FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case OCFS2_SUPER_MAGIC:
+    case kGfs2Magic:
+    case kVirtualBoxSharedFolderMagic: return false;
+    default: return true;
+  }
+}
+
+std::string resolvePath(const std::string& path) {
+  if (std::optional<std::string> known = resolvedPaths().kept(path)) return std::move(*known);
+  return takenAsWritten(path) ? path : resolveInAnyCase(path);
 }
 
 bool existsResolved(const std::string& path) {
@@ -263,8 +338,11 @@ bool existsResolved(const std::string& path) {
 namespace tov {
 
 std::string resolveFileName(std::string path) {
-  // Handed back as it came when it exists as written: no copy on the common path.
-  return posix::takenAsWritten(path) ? path : posix::resolveInAnyCase(path);
+  if (std::optional<std::string> known = posix::resolvedPaths().kept(path)) return std::move(*known);
+  // Handed back as it came when it exists as written: moved, not copied (a conditional
+  // expression would copy it).
+  if (posix::takenAsWritten(path)) return path;
+  return posix::resolveInAnyCase(path);
 }
 
 }  // namespace tov
