@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "app/desktop_session.h"
 #include "imaging/graphic.h"
@@ -106,6 +109,9 @@ bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The programs the menu starts get the environment it was started with: taken before the
+  // platform and scale below, which are for the menu's own windows only.
+  std::vector<std::string> startEnvironment = tov::posix::currentEnvironment();
   // One form pixel is one screen pixel: the forms are laid out in pixels. Only a Wayland
   // session's presentation scale (set below) changes that, for the whole form alike.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -120,7 +126,7 @@ int main(int argc, char** argv) {
   // Without an audio device the program goes on silently; the music says why when it opens.
   tov::SdlAudio audio;
   audio.addTo(platform);
-  tov::posix::PosixProcessStarter processes;
+  tov::posix::PosixProcessStarter processes({}, {}, std::move(startEnvironment));
   platform.processes = &processes;
   // Without a sound card the mixer stays closed; nothing in the menu depends on it.
   tov::AlsaMixerSystem mixer;

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <ostream>
 #include <string>
@@ -165,6 +166,25 @@ TEST_F(PosixProcessStarterTest, ChildStartsClean) {
   pid_t pid = 0, pgid = 0;
   group >> pid >> pgid;
   EXPECT_EQ(pid, pgid);
+}
+
+// The menu sets the toolkit's scale for its own windows after it started, and uses the
+// launcher's token for its first window: the child gets neither, but keeps what was set before.
+TEST_F(PosixProcessStarterTest, ChildGetsTheEnvironmentWeWereStartedWith) {
+  test::ScopedEnvironment environment;
+  environment.set("TOV_SCHOOL_SETTING", "kept");
+  environment.set("XDG_ACTIVATION_TOKEN", "the-launchers");
+  environment.set("QT_SCALE_FACTOR", std::nullopt);
+  starter = std::make_unique<PosixProcessStarter>(HelperPrograms{opener, printer}, WineSetup{},
+                                                  currentEnvironment());
+  environment.set("QT_SCALE_FACTOR", "1.8");
+  const std::string child = scratch.script("child", "env > \"$RECORD.env\"");
+  run(StartRequest{ShellVerb::Open, child, "", "", 5});
+
+  const std::string seen = "\n" + test::readText(child + ".env");
+  EXPECT_NE(seen.find("\nTOV_SCHOOL_SETTING=kept\n"), std::string::npos);
+  EXPECT_EQ(seen.find("\nQT_SCALE_FACTOR="), std::string::npos);
+  EXPECT_EQ(seen.find("\nXDG_ACTIVATION_TOKEN="), std::string::npos);
 }
 
 struct FailureCase {

@@ -52,6 +52,27 @@ std::string ScratchFolder::folder(const std::string& name) const {
   return path;
 }
 
+namespace {
+
+void applyVariable(const std::string& name, const std::optional<std::string>& value) {
+  if (value)
+    ::setenv(name.c_str(), value->c_str(), 1);
+  else
+    ::unsetenv(name.c_str());
+}
+
+}  // namespace
+
+ScopedEnvironment::~ScopedEnvironment() {
+  for (auto saved = saved_.rbegin(); saved != saved_.rend(); ++saved) applyVariable(saved->first, saved->second);
+}
+
+void ScopedEnvironment::set(const std::string& name, const std::optional<std::string>& value) {
+  const char* old = std::getenv(name.c_str());
+  saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+  applyVariable(name, value);
+}
+
 std::string readText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});

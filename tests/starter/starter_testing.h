@@ -1,9 +1,12 @@
 #pragma once
 // What the starter's tests share: a scratch folder with small shell scripts as the programs
-// to start, reading back what they recorded, waiting on the event loop, and counting zombies.
+// to start, environment variables set for one test, reading back what the scripts recorded,
+// waiting on the event loop, and counting zombies.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tov::test {
@@ -29,6 +32,21 @@ class ScratchFolder {
 
  private:
   std::string path_;
+};
+
+// Environment variables set for one test and put back after it.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment() = default;
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+  ~ScopedEnvironment();
+
+  // nullopt unsets the variable.
+  void set(const std::string& name, const std::optional<std::string>& value);
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 // Arguments recorded by a recorder script; empty when it has not run (yet).

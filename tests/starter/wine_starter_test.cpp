@@ -41,33 +41,6 @@ const std::string kWinePrefix = TOVALEER_WINE_PREFIX;
 // ---------------------------------------------------------------------------------------------
 // Helpers
 
-// Environment variables set for one test and put back after it.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment() = default;
-  ScopedEnvironment(const ScopedEnvironment&) = delete;
-  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-  ~ScopedEnvironment() {
-    for (auto saved = saved_.rbegin(); saved != saved_.rend(); ++saved) apply(saved->first, saved->second);
-  }
-
-  // nullopt unsets the variable.
-  void set(const std::string& name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name.c_str());
-    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    apply(name, value);
-  }
-
- private:
-  static void apply(const std::string& name, const std::optional<std::string>& value) {
-    if (value)
-      ::setenv(name.c_str(), value->c_str(), 1);
-    else
-      ::unsetenv(name.c_str());
-  }
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 using Variables = std::vector<std::pair<std::string, std::optional<std::string>>>;
 
 // No locale variable at all: the "C" locale.
@@ -219,7 +192,7 @@ class RealWine : public ::testing::Test {
   const std::string log = scratch / "standin.log";
   const std::string wineOutput = scratch / "wine.out";
   const std::string program = scratch / "ZOË/OPSIE1/opsie1.exe";
-  ScopedEnvironment environment;
+  test::ScopedEnvironment environment;
   std::unique_ptr<PosixProcessStarter> starter;
 };
 
@@ -324,7 +297,7 @@ class WineFinding : public ::testing::TestWithParam<WineCase> {
   }
 
   test::ScratchFolder scratch;
-  ScopedEnvironment environment;
+  test::ScopedEnvironment environment;
 };
 
 TEST_P(WineFinding, StartsThroughWineOrSaysWhatIsMissing) {
@@ -388,10 +361,7 @@ struct LocaleCase {
 class WineLocale : public ::testing::TestWithParam<LocaleCase> {};
 
 TEST_P(WineLocale, CarriesAUtf8CharacterLocale) {
-  std::vector<const char*> entries;
-  for (const std::string& entry : GetParam().ours) entries.push_back(entry.c_str());
-  entries.push_back(nullptr);
-  EXPECT_EQ(wineEnvironment(entries.data()), GetParam().wines);
+  EXPECT_EQ(wineEnvironment(GetParam().ours), GetParam().wines);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -204,13 +204,11 @@ class SpawnSetup {
   SpawnSetup(const SpawnSetup&) = delete;
   SpawnSetup& operator=(const SpawnSetup&) = delete;
 
-  // 0 with the pid, or the errno of the failure (the child's exec failure included). The
-  // child gets our environment unless it is given one.
+  // 0 with the pid, or the errno of the failure (the child's exec failure included).
   int spawn(const std::string& program, const std::vector<std::string>& argv, pid_t& pid,
-            const std::vector<std::string>* environment) {
+            const std::vector<std::string>& environment) {
     std::vector<char*> arguments = pointersTo(argv);
-    if (!environment) return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, arguments.data(), environ);
-    std::vector<char*> entries = pointersTo(*environment);
+    std::vector<char*> entries = pointersTo(environment);
     return posix_spawn(&pid, program.c_str(), &actions_, &attributes_, arguments.data(), entries.data());
   }
 
@@ -234,7 +232,17 @@ ProcessStatus statusOfWait(int waitStatus) {
 
 StartResult failed(int instanceResult) { return StartResult{instanceResult, 0}; }
 
+bool isLauncherToken(const std::string& entry) {
+  return entry.starts_with("XDG_ACTIVATION_TOKEN=") || entry.starts_with("DESKTOP_STARTUP_ID=");
+}
+
 }  // namespace
+
+std::vector<std::string> currentEnvironment() {
+  std::vector<std::string> entries;
+  for (char** entry = environ; entry && *entry; ++entry) entries.emplace_back(*entry);
+  return entries;
+}
 
 // ---------------------------------------------------------------------------------------------
 // PosixProcessStarter
@@ -250,8 +258,12 @@ struct PosixProcessStarter::ReleasedChild {
   }
 };
 
-PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers, WineSetup wine)
-    : helpers_(std::move(helpers)), wine_(std::move(wine)), sweepContext_(std::make_unique<QObject>()) {}
+PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers, WineSetup wine,
+                                         std::optional<std::vector<std::string>> environment)
+    : helpers_(std::move(helpers)),
+      wine_(std::move(wine)),
+      environment_(std::move(environment)),
+      sweepContext_(std::make_unique<QObject>()) {}
 
 PosixProcessStarter::~PosixProcessStarter() {
   sweepReleased();
@@ -277,7 +289,8 @@ StartResult PosixProcessStarter::start(const StartRequest& request) {
   switch (request.verb) {
     case ShellVerb::Open:
       if (target.kind == TargetKind::Program)
-        return spawnChild(target.path, splitCommandLine(request.parameters), request.directory);
+        return spawnChild(target.path, splitCommandLine(request.parameters), request.directory,
+                          childEnvironment());
       if (target.kind == TargetKind::WindowsProgram)
         return spawnWindowsProgram(target.path, target.program, request);
       if (target.kind == TargetKind::Folder || target.kind == TargetKind::Document)
@@ -298,7 +311,7 @@ StartResult PosixProcessStarter::start(const StartRequest& request) {
 StartResult PosixProcessStarter::spawnChild(const std::string& program,
                                             const std::vector<std::string>& arguments,
                                             const std::string& directory,
-                                            const std::vector<std::string>* environment) {
+                                            const std::vector<std::string>& environment) {
   std::vector<std::string> argv;
   argv.reserve(arguments.size() + 1);
   argv.push_back(program);
@@ -318,9 +331,8 @@ StartResult PosixProcessStarter::spawnWindowsProgram(const std::string& program,
   const WineFound wine = findWine(wine_, kind);
   // Without Wine nothing here runs the program; failureMessage() tells what to install.
   if (wine.shortfall != WineShortfall::None) return failed(StartFailure::NoAssociation);
-  const std::vector<std::string> environment = wineEnvironment(environ);
   return spawnChild(wine.program, wineArguments(program, splitCommandLine(request.parameters)),
-                    request.directory, &environment);
+                    request.directory, wineEnvironment(childEnvironment()));
 }
 
 StartResult PosixProcessStarter::spawnHelper(const std::string& helper, const std::string& target,
@@ -330,7 +342,13 @@ StartResult PosixProcessStarter::spawnHelper(const std::string& helper, const st
   if (!isExecutableFile(program)) return failed(StartFailure::NoAssociation);
   // Parameters are not handed on: the opener takes one target, as the shell's associations
   // mostly do.
-  return spawnChild(program, {target}, directory);
+  return spawnChild(program, {target}, directory, childEnvironment());
+}
+
+std::vector<std::string> PosixProcessStarter::childEnvironment() const {
+  std::vector<std::string> entries = environment_ ? *environment_ : currentEnvironment();
+  std::erase_if(entries, isLauncherToken);
+  return entries;
 }
 
 void PosixProcessStarter::reap(Child& child, bool blocking) {

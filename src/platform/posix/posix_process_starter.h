@@ -8,6 +8,11 @@
 // runs is watched through a pidfd on the event loop and reaped as soon as it ends, so no
 // zombie is left behind even when nobody asks about it again.
 //
+// A child gets the environment the starter was given, with only what the start needs added
+// (Wine's UTF-8 character locale). A launcher's start-up token (XDG_ACTIVATION_TOKEN,
+// DESKTOP_STARTUP_ID) is never handed on: it was given for this process's first window, and
+// a child showing a window with it would take the focus with a token already used.
+//
 // Every child gets a process group of its own, so that a Ctrl+C or hang-up meant for the
 // menu's terminal does not end the pupil's activity with it (on Windows a started program is
 // just as independent of its starter). Children still running when the starter goes are left
@@ -17,6 +22,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,9 +42,17 @@ struct HelperPrograms {
   std::string printer = "lp";       // prints a document on the default printer
 };
 
+// This process's environment, as NAME=VALUE entries.
+std::vector<std::string> currentEnvironment();
+
 class PosixProcessStarter : public IProcessStarter {
  public:
-  explicit PosixProcessStarter(HelperPrograms helpers = {}, WineSetup wine = {});
+  // Every child starts from `environment`, or from this process's environment at the time of
+  // the start when none is given. The program entry gives the one the program was started
+  // with, taken before it set anything for its own windows (the toolkit's platform and
+  // scale), which are not the started programs' business.
+  explicit PosixProcessStarter(HelperPrograms helpers = {}, WineSetup wine = {},
+                               std::optional<std::vector<std::string>> environment = std::nullopt);
   ~PosixProcessStarter() override;
   PosixProcessStarter(const PosixProcessStarter&) = delete;
   PosixProcessStarter& operator=(const PosixProcessStarter&) = delete;
@@ -59,8 +73,8 @@ class PosixProcessStarter : public IProcessStarter {
   struct ReleasedChild;
 
   StartResult spawnChild(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& directory,
-                         const std::vector<std::string>* environment = nullptr);
+                         const std::string& directory, const std::vector<std::string>& environment);
+  std::vector<std::string> childEnvironment() const;
   StartResult spawnWindowsProgram(const std::string& program, ProgramKind kind, const StartRequest& request);
   StartResult spawnHelper(const std::string& helper, const std::string& target,
                           const std::string& directory);
@@ -73,6 +87,7 @@ class PosixProcessStarter : public IProcessStarter {
 
   HelperPrograms helpers_;
   WineSetup wine_;  // runs Windows programs
+  std::optional<std::vector<std::string>> environment_;  // the children's; none: ours
   std::map<ProcessHandle, Child> children_;
   std::vector<std::unique_ptr<ReleasedChild>> released_;  // still running when released
   // Sweeps queued by the pidfd watchers run in its name, so none outlives this starter.

@@ -66,13 +66,11 @@ std::vector<std::string> wineArguments(const std::string& program, const std::ve
   return all;
 }
 
-std::vector<std::string> wineEnvironment(const char* const* environment) {
-  std::vector<std::string> entries;
-  for (const char* const* entry = environment; entry && *entry; ++entry) entries.emplace_back(*entry);
-  if (hasUtf8CharacterLocale(entries)) return entries;
-  const std::string variable = valueOf(entries, "LC_ALL").empty() ? "LC_CTYPE" : "LC_ALL";
-  setVariable(entries, variable, "C.UTF-8");
-  return entries;
+std::vector<std::string> wineEnvironment(std::vector<std::string> environment) {
+  if (hasUtf8CharacterLocale(environment)) return environment;
+  const std::string variable = valueOf(environment, "LC_ALL").empty() ? "LC_CTYPE" : "LC_ALL";
+  setVariable(environment, variable, "C.UTF-8");
+  return environment;
 }
 
 }  // namespace tov::posix

@@ -39,12 +39,12 @@ WineFound findWine(const WineSetup& setup, ProgramKind kind);
 // gives them back as they are.
 std::vector<std::string> wineArguments(const std::string& program, const std::vector<std::string>& arguments);
 
-// The environment (NAME=VALUE entries, ending in a null pointer) for a program run through
-// Wine: ours as it is, but with a UTF-8 character locale when ours has none. Wine converts
-// the arguments to the program's wide command line with the locale's character set, and in
-// the "C" locale a name like "ZOË" would lose its "Ë". The character locale is the first
-// non-empty of LC_ALL, LC_CTYPE and LANG; a name containing "UTF-8" or "utf8" (any case) is
-// UTF-8. Otherwise LC_ALL=C.UTF-8 is set when LC_ALL is set, else LC_CTYPE=C.UTF-8.
-std::vector<std::string> wineEnvironment(const char* const* environment);
+// The environment (NAME=VALUE entries) for a program run through Wine: the given one as it
+// is, but with a UTF-8 character locale when it has none. Wine converts the arguments to the
+// program's wide command line with the locale's character set, and in the "C" locale a name
+// like "ZOË" would lose its "Ë". The character locale is the first non-empty of LC_ALL,
+// LC_CTYPE and LANG; a name containing "UTF-8" or "utf8" (any case) is UTF-8. Otherwise
+// LC_ALL=C.UTF-8 is set when LC_ALL is set, else LC_CTYPE=C.UTF-8.
+std::vector<std::string> wineEnvironment(std::vector<std::string> environment);
 
 }  // namespace tov::posix
