@@ -200,6 +200,9 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::GuardianSettingNotGivenBack,
      "tovaleer-guardian: the menu ended without giving a desktop setting back, and it could not "
      "be set again; it should be %s"},
+    {ErrorCode::XwaylandConnectionLost,
+     "The connection to Xwayland (%s) was lost: the X programs the menu starts no longer get "
+     "Ctrl+Alt+Z or a left-handed pupil's mouse buttons"},
 };
 }  // namespace
 

@@ -98,6 +98,7 @@ enum class ErrorCode {
   InstallWine32BitCommand,  // and the one that adds its 32-bit part
   GuardianSettingGivenBack,     // %s: the setting and its value, as "org.gnome.desktop.peripherals.mouse left-handed false"
   GuardianSettingNotGivenBack,  // %s: the same
+  XwaylandConnectionLost,       // %s: Xwayland's display, as :0
 };
 
 // The fixed text of an error, with "%s" where a detail goes.

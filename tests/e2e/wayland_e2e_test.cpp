@@ -135,6 +135,25 @@ TEST_F(WaylandMenu, OnWestonTheLanguageScreenCoversTheWholeOutputAndThePanel) {
   }
 }
 
+// Xwayland may go while the desktop stays (weston starts it again for the next X program):
+// the menu goes on without what it held there, and still ends in order.
+TEST_F(WaylandMenu, OnWestonTheMenuOutlivesXwayland) {
+  std::string why;
+  std::unique_ptr<WestonSession> weston = WestonSession::start({.xwayland = true}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(weston, why);
+  ASSERT_NO_FATAL_FAILURE(startMenu(*weston));
+  ASSERT_TRUE(screenShows(*weston, "m4.jpg")) << readFile(log());
+  ASSERT_EQ(ctrlAltZFreeOn(weston->display()), std::optional<bool>(false)) << "the hot key is not held in Xwayland";
+  const pid_t xwayland = weston->xwaylandPid();
+  ASSERT_GT(xwayland, 0);
+  ASSERT_EQ(::kill(xwayland, SIGKILL), 0);
+  EXPECT_TRUE(WaylandSession::waitFor([&] { return readFile(log()).find("Xwayland") != std::string::npos || !menu_->running(); },
+                                      kScreenMs));
+  EXPECT_TRUE(menu_->running()) << readFile(log());
+  ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
+  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
+}
+
 // A message box opens before any window of ours has had the keyboard (weston has no seat):
 // it must still come in front of the full-screen menu, or the pupil waits behind it.
 TEST_F(WaylandMenu, OnWestonAMessageBoxComesInFrontOfTheFullScreenMenu) {
@@ -345,6 +364,24 @@ TEST_F(GnomeLeftHand, TheChoiceSetsTheDesktopsSettingAndEveryEndGivesItBack) {
         << "not given back: " << leftHanded(*mutter) << " " << touchpad() << "\n" << readFile(log());
     menu_.reset();
   }
+}
+
+// Xwayland goes with the pupil's left hand chosen: mutter, which cannot run without it here,
+// ends with it, and so does the menu, as at a log-out; the session's bus stays a moment, as a
+// login's does. The left hand must not stay in the pupil's profile.
+TEST_F(GnomeLeftHand, WhenXwaylandGoesTheDesktopsSettingComesBack) {
+  std::string why;
+  std::unique_ptr<MutterSession> mutter = MutterSession::start({.xwayland = true, .busOutlivesCompositor = true}, &why);
+  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+  gsettings(*mutter, "set org.gnome.desktop.peripherals.mouse left-handed false");
+  ASSERT_NO_FATAL_FAILURE(startGnomeMenu(*mutter));
+  ASSERT_NO_FATAL_FAILURE(chooseTheLeftHand(*mutter));
+  ASSERT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == "true"; }, kScreenMs)) << readFile(log());
+  const pid_t xwayland = mutter->xwaylandPid();
+  ASSERT_GT(xwayland, 0);
+  ASSERT_EQ(::kill(xwayland, SIGKILL), 0);
+  EXPECT_TRUE(WaylandSession::waitFor([&] { return leftHanded(*mutter) == "false"; }, 20000))
+      << "not given back: " << leftHanded(*mutter) << "\n" << readFile(log());
 }
 
 // On KDE Plasma the choice goes to each mouse's own setting in KWin. KWin cannot run here

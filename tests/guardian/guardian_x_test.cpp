@@ -9,12 +9,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/x11/desktop_guardian.h"
 #include "support/desktop_state.h"
 #include "support/processes.h"
 #include "support/real_menu.h"
@@ -326,7 +329,7 @@ TEST(Guardian, RefusesToRunWithoutTheMenu) {
   fs::remove(output);
 }
 
-// The X server goes: no desktop is left to give back, and the guardian does not linger.
+// The X server goes, and with it the program: the guardian does not linger.
 TEST(Guardian, EndsWhenTheXServerGoesAway) {
   std::string whyNot;
   auto session = XSession::start({.xorgDummy = false}, &whyNot);
@@ -344,6 +347,34 @@ TEST(Guardian, EndsWhenTheXServerGoesAway) {
   EXPECT_TRUE(session->waitFor([&] { return processEnded(guardian); }, 10000))
       << "the guardian outlives its X server";
   if (!processEnded(guardian)) ::kill(guardian, SIGKILL);
+}
+
+// The X server (Xwayland, say) goes before the menu: the desktop's settings outlast it, and
+// the guardian gives them back when the menu ends.
+TEST(Guardian, GivesTheSettingsBackWhenTheMenuEndsAfterItsXServer) {
+  std::string whyNot;
+  auto session = XSession::start({.xorgDummy = false}, &whyNot);
+  TOV_SKIP_WITHOUT_X(session, whyNot);
+  // The gsettings the guardian finds first on its PATH: it finds the setting left-handed and
+  // notes what it is asked.
+  const fs::path bin = fs::path(session->directory()) / "bin";
+  const std::string asked = (bin / "asked").string();
+  fs::create_directories(bin);
+  std::ofstream(bin / "gsettings") << "#!/bin/sh\necho \"$*\" >> " << shellQuoted(asked)
+                                   << "\n[ \"$1\" = get ] && echo true\nexit 0\n";
+  fs::permissions(bin / "gsettings", fs::perms::owner_all);
+  const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
+  {
+    x11::DesktopGuardian guardian(session->display(), kBuildDir + "/tovaleer-guardian");
+    ::setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+    guardian.report(guardian::SettingChanged{"org.gnome.desktop.peripherals.mouse", "left-handed", "false"});
+    ::setenv("PATH", path.c_str(), 1);
+    ASSERT_GT(guardian.pid(), 0);
+    session->stop();
+  }  // the menu's end
+  EXPECT_TRUE(pollUntil([&] {
+    return readFile(asked).find("set org.gnome.desktop.peripherals.mouse left-handed false") != std::string::npos;
+  }, 10000)) << readFile(asked);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "support/mutter_remote_desktop.h"
+#include "support/processes.h"
 
 namespace tov::test {
 
@@ -208,6 +209,13 @@ std::vector<std::string> WaylandSession::compositorEnvironment() const {
   return environmentWithout({"DISPLAY", "WAYLAND_DISPLAY", "WAYLAND_SOCKET",
                              "DBUS_SESSION_BUS_ADDRESS", "PIPEWIRE_REMOTE", "PIPEWIRE_RUNTIME_DIR"},
                             overrides);
+}
+
+pid_t WaylandSession::xwaylandPid() const {
+  if (!compositor_) return 0;
+  for (const pid_t member : liveMembersOf(compositor_->pid()))
+    if (const auto status = processStatus(member); status && status->name == "Xwayland") return member;
+  return 0;
 }
 
 std::vector<std::string> WaylandSession::environment() const {
@@ -439,6 +447,8 @@ bool MutterSession::startMutter(const WaylandSessionOptions& options, std::strin
                                    "--virtual-monitor",
                                    std::to_string(width_) + "x" + std::to_string(height_)};
   if (!options.xwayland) argv.push_back("--no-x11");
+  // dbus-run-session ends the bus with its program: here that is a shell that outlives mutter.
+  if (options.busOutlivesCompositor) argv.insert(argv.begin(), {"sh", "-c", "\"$@\"; exec sleep infinity", "sh"});
   if (!startCompositor(argv, directory_ + "/mutter.log", whyNot)) return false;
   return !options.xwayland || (waitForXwaylandDisplay("Using public X11 display", whyNot) &&
                                findXwaylandAuthority(whyNot));

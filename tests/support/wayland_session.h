@@ -6,6 +6,8 @@
 // Everything a session starts is ended by process group when it goes; its folders are
 // removed.
 
+#include <sys/types.h>
+
 #include <QImage>
 #include <functional>
 #include <memory>
@@ -22,6 +24,9 @@ struct WaylandSessionOptions {
   int width = 1024;
   int height = 768;
   bool xwayland = false;
+  // The session's bus stays when the compositor ends, as a login's bus does for a while
+  // after its desktop has gone (mutter only).
+  bool busOutlivesCompositor = false;
 };
 
 class WaylandSession {
@@ -40,6 +45,8 @@ class WaylandSession {
   const std::string& display() const { return display_; }
   // The session's own bus, as DBUS_SESSION_BUS_ADDRESS takes it.
   const std::string& busAddress() const { return busAddress_; }
+  // The running Xwayland among the compositor's processes; 0 when there is none.
+  pid_t xwaylandPid() const;
   // Where the compositor's log and the companions' output are kept while the session lives.
   const std::string& directory() const { return directory_; }
 

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
+#include "platform/errors.h"
 #include "platform/gnome/gnome_pointer.h"
 #include "platform/kde/kde_pointer.h"
 #include "platform/sway/sway_pointer.h"
@@ -69,8 +71,8 @@ WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth,
       xwayland_(openXwayland()),
       // The guardian gives back desktop settings, and Xwayland's pointer mapping where there is
       // one. It starts at the first report, so a session where nothing is changed never has one.
-      guardian_(std::make_unique<x11::DesktopGuardian>(xwayland_ ? std::getenv("DISPLAY") : std::string(),
-                                                        x11::DesktopGuardian::besideThisProgram())),
+      xwaylandName_(xwayland_ ? std::getenv("DISPLAY") : ""),
+      guardian_(std::make_unique<x11::DesktopGuardian>(xwaylandName_, x11::DesktopGuardian::besideThisProgram())),
       display_(std::make_unique<wayland::CompositorDisplay>(presentedWidth, presentedHeight, output.refreshHz)),
       taskbar_(std::make_unique<wayland::NoTaskbar>()),
       pointer_(pointerOf(desktop, *guardian_, xwayland_.get())),
@@ -80,7 +82,17 @@ WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth,
           programPath, wayland::lockDisplayName(std::getenv("WAYLAND_DISPLAY")), std::getenv("XDG_RUNTIME_DIR"),
           unsigned(::getuid())))),
       activator_(std::make_unique<wayland::WaylandWindowActivator>(lock_->path() + ".raise", launcherToken())),
-      hotKey_(hotKeyOf(xwayland_.get())) {}
+      hotKey_(hotKeyOf(xwayland_.get())) {
+  if (xwayland_) xwayland_->keepRunningWhenLost([this] { dropXwayland(); });
+}
+
+// Xwayland may go while the session stays (it crashed, or the compositor ends it when no X
+// program is left); its pieces (the hot key, X programs' buttons) went with it. The
+// desktop's own settings stay the menu's to give back, so the menu goes on.
+void WaylandPlatform::dropXwayland() {
+  std::fprintf(stderr, "tovaleer: %s\n", formatError(ErrorCode::XwaylandConnectionLost, xwaylandName_).c_str());
+  guardian_->forgetDisplay();
+}
 
 WaylandPlatform::~WaylandPlatform() = default;
 

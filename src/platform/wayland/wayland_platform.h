@@ -3,9 +3,10 @@
 // termination watch, the single-instance lock on the session's socket with the channel a
 // second copy raises the first through, and what the compositor keeps to itself. No X
 // server is needed; where the session has Xwayland, the hot key is held and the pointer
-// mapped there for X programs. The mouse hand of a GNOME, sway or KDE desktop goes through
-// the desktop's setting; the guardian holds what is changed, so it comes back however the
-// menu ends. This header brings in neither Wayland's library nor any widget.
+// mapped there for X programs, for as long as Xwayland lasts: the menu outlives it. The
+// mouse hand of a GNOME, sway or KDE desktop goes through the desktop's setting; the
+// guardian holds what is changed, so it comes back however the menu ends. This header
+// brings in neither Wayland's library nor any widget.
 
 #include "platform/platform.h"
 #include "platform/wayland/wayland_output.h"
@@ -63,10 +64,13 @@ class WaylandPlatform {
   void setWindowRaiser(std::function<void(WindowHandle window, const std::string& token)> raiser);
 
  private:
+  void dropXwayland();
+
   wayland::OutputSize output_;
   // Xwayland, where the session has one: the X programs the menu starts (Wine's among them)
   // see the hot key held there. It outlives everything that uses it.
   std::unique_ptr<x11::Connection> xwayland_;
+  std::string xwaylandName_;  // its display, as :0; empty without it
   // Declared early so that it is destroyed last: the pointer reports its give-back to it.
   std::unique_ptr<x11::DesktopGuardian> guardian_;
   std::unique_ptr<wayland::CompositorDisplay> display_;

@@ -135,6 +135,10 @@ void DesktopGuardian::report(const guardian::UndoRecord& record) {
   if (!send(guardian::formatRecord(record))) giveUp(errorText(ErrorCode::GuardianGone));
 }
 
+void DesktopGuardian::forgetDisplay() {
+  if (channel_ < 0) displayName_.clear();
+}
+
 bool DesktopGuardian::start() {
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {

@@ -39,6 +39,10 @@ class DesktopGuardian {
   // started or has gone is reported once on stderr; the menu goes on without it.
   void report(const guardian::UndoRecord& record);
 
+  // The X display has gone (Xwayland, in a Wayland session): a guardian started from now on
+  // keeps desktop settings only. One that runs already copes with the loss itself.
+  void forgetDisplay();
+
   pid_t pid() const { return pid_; }
 
  private:

@@ -33,14 +33,21 @@ int onProtocolError(Display* display, XErrorEvent* error) {
   return previousErrorHandler ? previousErrorHandler(display, error) : 0;
 }
 
-// The server went away (or the connection broke): nothing of the desktop is left to give
-// back, and every further request would fail, so the program ends here instead of hanging.
-// Static destructors are skipped on purpose: they would talk to the dead connection.
-[[noreturn]] int onConnectionLost(Display*) {
+// The server went away (or the connection broke). On an X11 desktop nothing of it is left
+// to give back, and every further request would fail, so the program ends here instead of
+// hanging. Static destructors are skipped on purpose: they would talk to the dead
+// connection. For a connection that survives its loss it returns, and Xlib then calls
+// keepLostConnection instead of ending the process.
+int onConnectionLost(Display* display) {
+  for (Connection* connection : liveConnections())
+    if (connection->display() == display && connection->survivesLoss()) return 0;
   const std::string message = formatError(ErrorCode::XServerConnectionLost) + "\n";
   [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, message.data(), message.size());
   ::_exit(kExitXServerGone);
 }
+
+// Called by Xlib instead of ending the process.
+void keepLostConnection(Display*, void* connection) { static_cast<Connection*>(connection)->markLost(); }
 
 void registerConnection(Connection* connection) {
   if (liveConnections().empty()) {
@@ -88,13 +95,32 @@ Connection::Connection(Display* display)
 Connection::~Connection() {
   QObject::disconnect(aboutToBlock_);
   notifier_.reset();
+  // Also frees a connection that has broken: closing it sends nothing.
   XCloseDisplay(display_);
   unregisterConnection(this);
+}
+
+void Connection::keepRunningWhenLost(std::function<void()> onLost) {
+  onLost_ = std::move(onLost);
+  XSetIOErrorExitHandler(display_, keepLostConnection, this);
+}
+
+// Runs inside the Xlib call that found the connection broken: only flags are set here, and
+// the socket, which reads as ready for ever once closed, is no longer watched. Nothing is
+// called back while the connection closes.
+void Connection::markLost() {
+  if (lost_) return;
+  lost_ = true;
+  QObject::disconnect(aboutToBlock_);
+  if (!notifier_) return;
+  notifier_->setEnabled(false);
+  QMetaObject::invokeMethod(notifier_.get(), [this] { onLost_(); }, Qt::QueuedConnection);
 }
 
 XId Connection::atom(const char* name) {
   for (const auto& [known, id] : atoms_)
     if (known == name) return id;
+  if (lost_) return 0;
   const XId id = XInternAtom(display_, name, False);
   atoms_.emplace_back(name, id);
   return id;
@@ -110,15 +136,16 @@ void Connection::removeEventHandler(int id) {
 }
 
 void Connection::processPendingEvents() {
-  // XPending reads what the socket holds; on a broken connection it ends the program.
-  if (XPending(display_) > 0) dispatchQueued();
+  // XPending reads what the socket holds; a broken connection is handled by
+  // onConnectionLost.
+  if (!lost_ && XPending(display_) > 0) dispatchQueued();
 }
 
 void Connection::dispatchQueued() {
   // A handler's own requests may read more events into the queue; the outer loop takes them.
   if (dispatching_) return;
   dispatching_ = true;
-  while (XEventsQueued(display_, QueuedAlready) > 0) {
+  while (!lost_ && XEventsQueued(display_, QueuedAlready) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
     // A copy, so that a handler may register or remove handlers.
@@ -137,8 +164,9 @@ Connection::ErrorTrap::ErrorTrap(Connection& connection)
     : connection_(connection), firstRequest_(NextRequest(connection.display_)) {}
 
 bool Connection::ErrorTrap::failed() {
+  if (connection_.lost_) return true;
   XSync(connection_.display_, False);
-  return connection_.anyError_ && connection_.latestErrorSerial_ >= firstRequest_;
+  return connection_.lost_ || (connection_.anyError_ && connection_.latestErrorSerial_ >= firstRequest_);
 }
 
 }  // namespace tov::x11

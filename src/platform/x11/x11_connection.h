@@ -34,6 +34,14 @@ class Connection {
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
 
+  // By default a connection that breaks ends the process (kExitXServerGone): on an X11
+  // desktop the desktop went with the server. Where the X server is only a guest of the
+  // desktop (Xwayland), call this instead: the connection then turns inert (lost() tells;
+  // no request may be sent on it any more, as Xlib may crash on one) and onLost is called
+  // from the event loop.
+  void keepRunningWhenLost(std::function<void()> onLost);
+  bool lost() const { return lost_; }
+
   _XDisplay* display() const { return display_; }
   int screen() const { return screen_; }
   XId root() const { return root_; }
@@ -62,6 +70,9 @@ class Connection {
 
   // Called by the process-wide Xlib error handler for errors of this connection.
   void recordProtocolError(unsigned long requestSerial);
+  // Called by Xlib's handlers when the connection breaks; true when the process goes on.
+  bool survivesLoss() const { return bool(onLost_); }
+  void markLost();
 
  private:
   explicit Connection(_XDisplay* display);
@@ -76,6 +87,8 @@ class Connection {
   std::vector<std::pair<std::string, XId>> atoms_;
   int nextHandlerId_ = 1;
   bool dispatching_ = false;
+  std::function<void()> onLost_;
+  bool lost_ = false;
   // Errors arrive in request order, so the serial of the latest one tells whether any
   // request from a given serial on has failed.
   bool anyError_ = false;

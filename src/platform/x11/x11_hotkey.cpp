@@ -53,7 +53,7 @@ X11HotKey::~X11HotKey() {
   connection_.removeEventHandler(eventHandlerId_);
   for (const Target& target : targets_)
     if (target.held) ungrab(target);
-  XSync(connection_.display(), False);
+  sync();
 }
 
 int X11HotKey::addTarget(PressedHandler onPressed) {
@@ -71,7 +71,8 @@ void X11HotKey::removeTarget(int target) {
 
 bool X11HotKey::registerKey(int targetId, unsigned virtualKey, unsigned modifiers) {
   Target* target = find(targetId);
-  if (!target) return false;
+  // Xwayland that has gone holds no key any more, nor will it.
+  if (!target || connection_.lost()) return false;
   unregisterKey(targetId);
   const unsigned long keysym = keysymOfVirtualKey(virtualKey);
   const unsigned keycode = keysym ? XKeysymToKeycode(connection_.display(), keysym) : 0;
@@ -87,7 +88,7 @@ bool X11HotKey::registerKey(int targetId, unsigned virtualKey, unsigned modifier
   // with one lock state and us with another.
   if (trap.failed()) {
     ungrab(*target);
-    XSync(connection_.display(), False);
+    sync();
     return false;
   }
   target->held = true;
@@ -101,7 +102,7 @@ bool X11HotKey::unregisterKey(int targetId) {
   target->held = false;
   // Free for others when this returns: the server orders requests of different clients by
   // when it reads them, not by when they were sent.
-  XSync(connection_.display(), False);
+  sync();
   return true;
 }
 
@@ -129,10 +130,15 @@ std::vector<unsigned> X11HotKey::currentLockVariants() {
 }
 
 // Ungrabbing touches only this client's grabs, so it is safe for combinations that another
-// client holds.
+// client holds. A server that has gone took the grabs with it.
 void X11HotKey::ungrab(const Target& target) {
+  if (connection_.lost()) return;
   for (unsigned lock : target.lockVariants)
     XUngrabKey(connection_.display(), int(target.keycode), target.modifiers | lock, connection_.root());
+}
+
+void X11HotKey::sync() {
+  if (!connection_.lost()) XSync(connection_.display(), False);
 }
 
 void X11HotKey::onEvent(const XEvent& event) {

@@ -45,6 +45,7 @@ class X11HotKey : public IHotKey {
   Target* find(int target);
   std::vector<unsigned> currentLockVariants();
   void ungrab(const Target& target);
+  void sync();
   void onEvent(const _XEvent& event);
 
   Connection& connection_;

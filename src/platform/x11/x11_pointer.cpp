@@ -24,6 +24,7 @@ X11Pointer::X11Pointer(Connection& connection, DesktopGuardian* guardian)
     : connection_(connection), guardian_(guardian) {}
 
 std::vector<unsigned char> X11Pointer::readMapping() {
+  if (connection_.lost()) return {};
   // The core protocol allows at most 255 buttons.
   unsigned char buffer[256];
   const int count = XGetPointerMapping(connection_.display(), buffer, sizeof buffer);
@@ -35,6 +36,8 @@ std::vector<unsigned char> X11Pointer::readMapping() {
 // whatever the user had before; exchanged ones are undone to the mapping found before.
 void X11Pointer::setButtonsSwapped(bool swapped) {
   std::vector<unsigned char> mapping = readMapping();
+  // Xwayland that has gone took its mapping along; nothing is left to set or give back.
+  if (connection_.lost()) return;
   const std::vector<unsigned char> wanted = withButtonsSwapped(mapping, swapped);
   bool normal = !swapped && wanted == mapping;
   if (wanted != mapping) {

@@ -41,15 +41,30 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// The X server went away: the desktop went with it, so there is nothing to give back.
-[[noreturn]] int onConnectionLost(Display*) { ::_exit(0); }
+// The X server the guardian watches, while it lasts. Its going takes only what lived on it
+// (the display mode, the docks, the pointer mapping): the desktop's own settings live in
+// the user's profile or in the compositor, which Xwayland may well outlast or be outlasted
+// by, so they are still given back when the menu ends.
+struct XServer {
+  Display* display = nullptr;
+  bool gone = false;
+
+  // Requests on a connection that has broken may crash Xlib: none is sent once it has.
+  bool usable() const { return display && !gone; }
+};
+
+// Xlib would end the process after an I/O error; this handler is called instead of that
+// end, and the guardian goes on without the server.
+void markServerGone(Display*, void* server) { static_cast<XServer*>(server)->gone = true; }
+// Says nothing: the guardian speaks only of what it gives back.
+int quietlyLost(Display*) { return 0; }
 
 // Every client is sent MappingNotify when the pointer mapping changes; reading the events
-// is also how a server that has gone is noticed (the handler above ends the process).
-void discardEvents(Display* display) {
-  while (XPending(display) > 0) {
+// is also how a server that has gone is noticed (markServerGone).
+void discardEvents(XServer& server) {
+  while (server.usable() && XPending(server.display) > 0) {
     XEvent event;
-    XNextEvent(display, &event);
+    XNextEvent(server.display, &event);
   }
 }
 
@@ -63,21 +78,22 @@ void takeLines(LineReader& reader, Outstanding& outstanding) {
 }
 
 // Keeps the records until the menu is gone or says it ends cleanly. Blocks in poll():
-// both the menu and the X server (where there is one) wake it.
-Outstanding listen(int channel, Display* display) {
+// both the menu and the X server (where there is one) wake it. Only the menu's end ends it:
+// a server that goes takes its own pieces along, and the settings are still to be kept.
+Outstanding listen(int channel, XServer& server) {
   Outstanding outstanding;
   LineReader reader;
-  pollfd watched[2] = {{channel, POLLIN, 0}, {display ? ConnectionNumber(display) : -1, POLLIN, 0}};
+  pollfd watched[2] = {{channel, POLLIN, 0}, {server.display ? ConnectionNumber(server.display) : -1, POLLIN, 0}};
   while (!outstanding.cleanEnd) {
-    if (display) discardEvents(display);
+    discardEvents(server);
+    // A dead descriptor must not wake the loop again and again.
+    if (!server.usable()) watched[1].fd = -1;
     if (::poll(watched, 2, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (display && (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
-      discardEvents(display);
-      // Still here: the socket alone tells when to act, and a dead descriptor must not
-      // wake the loop again and again.
+    if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+      discardEvents(server);
       watched[1].fd = -1;
     }
     if (!watched[0].revents) continue;
@@ -103,19 +119,25 @@ int runGuardian(int channel) {
   }
   // Without DISPLAY (a Wayland session) only desktop settings are kept, and no X server.
   const char* name = std::getenv("DISPLAY");
-  Display* display = name && *name ? XOpenDisplay(nullptr) : nullptr;
-  if (name && *name && !display) {
+  XServer server;
+  server.display = name && *name ? XOpenDisplay(nullptr) : nullptr;
+  if (name && *name && !server.display) {
     say(formatError(ErrorCode::CannotOpenXDisplay, name));
     return kExitNoDisplay;
   }
-  if (display) XSetIOErrorHandler(onConnectionLost);
-  if (writeAll(channel, kReadyLine)) {
-    const Outstanding outstanding = listen(channel, display);
-    if (display && !outstanding.nothingToUndo())
-      for (const std::string& line : giveBack(display, outstanding)) say(line);
-    for (const std::string& line : giveBackSettings(outstanding.settings)) say(line);
+  if (server.display) {
+    XSetIOErrorHandler(quietlyLost);
+    XSetIOErrorExitHandler(server.display, markServerGone, &server);
   }
-  if (display) XCloseDisplay(display);
+  if (writeAll(channel, kReadyLine)) {
+    const Outstanding outstanding = listen(channel, server);
+    // The settings first: nothing the X server does or lacks can keep them from the desktop.
+    for (const std::string& line : giveBackSettings(outstanding.settings)) say(line);
+    if (server.usable() && !outstanding.nothingToUndo())
+      for (const std::string& line : giveBack(server.display, outstanding)) say(line);
+  }
+  // Closing a connection that has broken sends nothing and frees it.
+  if (server.display) XCloseDisplay(server.display);
   return 0;
 }
 

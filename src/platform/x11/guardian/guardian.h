@@ -3,8 +3,10 @@
 // socket to the menu as its standard input. It connects to the same X server, answers
 // "ready", then keeps the records the menu sends. When the menu's end of the socket closes
 // (the menu is gone, however it ended) or the menu says it ends cleanly, it gives back what
-// is still outstanding and exits. When the X server goes away it just exits: there is no
-// desktop left to give back.
+// is still outstanding and exits: the desktop's settings first, then what lives on the X
+// server. An X server that goes away first takes its own pieces with it, but not the
+// desktop's settings (Xwayland goes while the compositor and the user's profile stay), so
+// the guardian goes on without it until the menu ends.
 
 namespace tov::guardian {
 
