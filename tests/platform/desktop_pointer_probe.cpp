@@ -1,6 +1,7 @@
 // Takes the mouse hand over through a desktop's own setting as the menu does there, says
-// "swapped" and waits. SIGTERM gives it back the menu's way (the pointer's destruction) and
-// says "given back"; a SIGKILL leaves it to the guardian.
+// "swapped" and runs the event loop, as the menu does, until SIGTERM. That gives it back the
+// menu's way (the pointer's destruction) and says "given back"; a SIGKILL leaves it to the
+// guardian.
 //
 //   desktop_pointer_probe sway|kde|wayland
 //
@@ -8,33 +9,29 @@
 // (weston, cage), which exchanges the buttons of Xwayland's X programs where there is one.
 #include <QCoreApplication>
 
-#include <signal.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 #include "platform/kde/kde_pointer.h"
+#include "platform/posix/termination_watch.h"
 #include "platform/sway/sway_pointer.h"
 #include "platform/wayland/wayland_platform.h"
 #include "platform/x11/desktop_guardian.h"
 
 namespace {
 // Swaps, says so, and returns once SIGTERM comes.
-void swapUntilTerminated(tov::IPointer& pointer, const sigset_t& terminate) {
+void swapUntilTerminated(tov::IPointer& pointer) {
+  tov::posix::PosixTerminationWatch termination;
+  termination.watch([] { QCoreApplication::quit(); });
   pointer.setButtonsSwapped(true);
   std::printf("swapped %s\n", pointer.buttonsSwapped() ? "true" : "false");
   std::fflush(stdout);
-  int signal = 0;
-  sigwait(&terminate, &signal);
+  QCoreApplication::exec();
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-  sigset_t terminate;
-  sigemptyset(&terminate);
-  sigaddset(&terminate, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &terminate, nullptr);
   QCoreApplication application(argc, argv);
   const bool sway = argc == 2 && std::strcmp(argv[1], "sway") == 0;
   const bool kde = argc == 2 && std::strcmp(argv[1], "kde") == 0;
@@ -46,7 +43,7 @@ int main(int argc, char** argv) {
   if (wayland) {
     tov::WaylandPlatform platform({1024, 768, 60}, 800, 600, argv[0], tov::wayland::Desktop::Other);
     // The menu's own end exchanges the buttons back before the services go.
-    swapUntilTerminated(*platform.services().pointer, terminate);
+    swapUntilTerminated(*platform.services().pointer);
     platform.services().pointer->setButtonsSwapped(false);
     std::printf("given back\n");
     return 0;
@@ -60,7 +57,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the desktop offers no pointer setting\n");
     return 3;
   }
-  swapUntilTerminated(*pointer, terminate);
+  swapUntilTerminated(*pointer);
   pointer.reset();
   std::printf("given back\n");
   return 0;

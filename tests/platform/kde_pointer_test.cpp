@@ -1,7 +1,8 @@
 // KDE's mouse hand: each pointer device's leftHanded through KWin's input-device interface,
 // here a stand-in for KWin (fake_kwin) on a private session bus, since KWin cannot run
 // headless with input devices. desktop_pointer_probe takes the hand over as the menu does;
-// its end gives it back, and after a SIGKILL the guardian does.
+// its end gives it back, and after a SIGKILL the guardian does; a mouse plugged in after the
+// choice takes the hand too, and comes back with the others.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -78,28 +79,36 @@ TEST_F(KdePointer, ThePointerTurnsLeftHandedTheKeyboardIsLeftAloneAndEveryEndGiv
   struct Case {
     bool before;
     int signal;
+    bool plugged;  // a right-handed mouse, event7, plugged in after the choice
   };
-  for (const Case c : {Case{false, SIGTERM}, Case{true, SIGTERM}, Case{false, SIGKILL}}) {
+  for (const Case c : {Case{false, SIGTERM, true}, Case{true, SIGTERM, false}, Case{false, SIGKILL, true}}) {
     SCOPED_TRACE(std::string("left-handed before: ") + (c.before ? "yes" : "no") + ", ended by " +
-                 (c.signal == SIGKILL ? "SIGKILL" : "SIGTERM"));
+                 (c.signal == SIGKILL ? "SIGKILL" : "SIGTERM") + (c.plugged ? ", a mouse plugged in" : ""));
     fs::remove(kwinLog());
     fs::remove(probeLog());
     // A keyboard with a pointing stick says it supports the setting too; it is no pointer.
-    kwin_ = start({kBuildDir + "/fake_kwin", std::string("event5:1:1:") + (c.before ? "1" : "0"), "event3:0:1:0"},
+    kwin_ = start({kBuildDir + "/fake_kwin", std::string("event5:1:1:") + (c.before ? "1" : "0"), "event3:0:1:0",
+                   "+event7:1:1:0"},
                   kwinLog());
     ASSERT_TRUE(kwin_);
     ASSERT_TRUE(pollUntil([&] { return hasLine(kwinLog(), "ready"); }, kGenerousMs)) << readFile(kwinLog());
     probe_ = start({kBuildDir + "/desktop_pointer_probe", "kde"}, probeLog());
     ASSERT_TRUE(probe_);
     ASSERT_TRUE(pollUntil([&] { return hasLine(probeLog(), "swapped true"); }, kGenerousMs)) << readFile(probeLog());
-    const std::vector<std::string> swapped = c.before ? std::vector<std::string>{"ready"}
-                                                      : std::vector<std::string>{"ready", "set event5 true"};
+    std::vector<std::string> swapped = c.before ? std::vector<std::string>{"ready"}
+                                                : std::vector<std::string>{"ready", "set event5 true"};
     EXPECT_EQ(linesOf(kwinLog()), swapped);
+    if (c.plugged) {
+      ASSERT_EQ(::kill(kwin_->pid(), SIGUSR1), 0);
+      swapped.insert(swapped.end(), {"announced event7", "set event7 true"});
+      EXPECT_TRUE(pollUntil([&] { return linesOf(kwinLog()) == swapped; }, kGenerousMs)) << readFile(kwinLog());
+    }
 
     ASSERT_EQ(::kill(probe_->pid(), c.signal), 0);
     EXPECT_TRUE(probe_->wait(kGenerousMs).has_value());
     std::vector<std::string> givenBack = swapped;
     if (!c.before) givenBack.push_back("set event5 false");
+    if (c.plugged) givenBack.push_back("set event7 false");
     EXPECT_TRUE(pollUntil([&] { return linesOf(kwinLog()) == givenBack; }, kGenerousMs)) << readFile(kwinLog());
     if (c.signal == SIGKILL) {
       // The guardian says so once gdbus has returned, a moment after the setting arrived.

@@ -3,6 +3,7 @@
 #include <gio/gio.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/x11/desktop_guardian.h"
 
@@ -29,8 +30,27 @@ bool plainName(const std::string& name) {
 
 struct KdePointer::Bus {
   GDBusConnection* connection = nullptr;
+  guint deviceAddedSubscription = 0;
+  std::function<void(const std::string& sysName)> onDeviceAdded;
   ~Bus() {
+    // No callback comes once the subscription has gone, even one already queued.
+    if (deviceAddedSubscription) g_dbus_connection_signal_unsubscribe(connection, deviceAddedSubscription);
     if (connection) g_object_unref(connection);
+  }
+
+  // KWin's deviceAdded(sysName), delivered on the thread's main context: the Qt event loop,
+  // which runs GLib's.
+  static void deviceAdded(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                          GVariant* parameters, gpointer bus) {
+    if (!g_variant_is_of_type(parameters, G_VARIANT_TYPE("(s)"))) return;
+    const gchar* sysName = nullptr;
+    g_variant_get(parameters, "(&s)", &sysName);
+    if (const auto& handler = static_cast<Bus*>(bus)->onDeviceAdded) handler(sysName);
+  }
+  void listenForDevices() {
+    deviceAddedSubscription =
+        g_dbus_connection_signal_subscribe(connection, kService, kManager, "deviceAdded", kManagerPath, nullptr,
+                                           G_DBUS_SIGNAL_FLAGS_NONE, deviceAdded, this, nullptr);
   }
 
   // The property's value, unboxed; null when KWin does not give it. Free with g_variant_unref.
@@ -77,37 +97,67 @@ namespace {
 std::string devicePath(const std::string& sysName) { return std::string(kManagerPath) + "/" + sysName; }
 }  // namespace
 
+// A device the hand can be set on: a pointer that supports it, with its own setting.
+std::optional<KdePointer::Device> KdePointer::readDevice(const Bus& bus, const std::string& sysName) {
+  if (!plainName(sysName) || !g_variant_is_object_path(devicePath(sysName).c_str())) return std::nullopt;
+  bool pointer = false, supported = false, leftHanded = false;
+  if (bus.boolean(devicePath(sysName), "pointer", &pointer) && pointer &&
+      bus.boolean(devicePath(sysName), "supportsLeftHanded", &supported) && supported &&
+      bus.boolean(devicePath(sysName), "leftHanded", &leftHanded))
+    return Device{sysName, leftHanded, false};
+  return std::nullopt;
+}
+
 std::unique_ptr<KdePointer> KdePointer::open(x11::DesktopGuardian* guardian) {
   auto bus = std::make_unique<Bus>();
   bus->connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (!bus->connection) return nullptr;
+  // Before the list is read, so that no device falls between the two.
+  bus->listenForDevices();
   std::vector<Device> devices;
-  for (const std::string& sysName : bus->sysNames()) {
-    if (!plainName(sysName) || !g_variant_is_object_path(devicePath(sysName).c_str())) continue;
-    bool pointer = false, supported = false, leftHanded = false;
-    if (bus->boolean(devicePath(sysName), "pointer", &pointer) && pointer &&
-        bus->boolean(devicePath(sysName), "supportsLeftHanded", &supported) && supported &&
-        bus->boolean(devicePath(sysName), "leftHanded", &leftHanded))
-      devices.push_back({sysName, leftHanded, false});
-  }
+  for (const std::string& sysName : bus->sysNames())
+    if (std::optional<Device> device = readDevice(*bus, sysName)) devices.push_back(*device);
   if (devices.empty()) return nullptr;
   return std::unique_ptr<KdePointer>(new KdePointer(std::move(bus), std::move(devices), guardian));
 }
 
 KdePointer::KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, x11::DesktopGuardian* guardian)
-    : bus_(std::move(bus)), devices_(std::move(devices)), guardian_(guardian) {}
+    : bus_(std::move(bus)), devices_(std::move(devices)), guardian_(guardian) {
+  bus_->onDeviceAdded = [this](const std::string& sysName) { takeAnnounced(sysName); };
+}
 
 KdePointer::~KdePointer() { setButtonsSwapped(false); }
 
 void KdePointer::setButtonsSwapped(bool swapped) {
-  for (Device& device : devices_) {
-    if (device.leftHanded || device.setByMenu == swapped) continue;
-    const guardian::SettingChanged record{std::string(guardian::kKWinInputDevice), device.sysName, "false"};
-    if (swapped && guardian_) guardian_->report(record);
-    if (!bus_->setLeftHanded(devicePath(device.sysName), swapped)) continue;
-    device.setByMenu = swapped;
-    if (!swapped && guardian_) guardian_->report(guardian::SettingRestored{record.schema, record.key});
+  swapped_ = swapped;
+  for (Device& device : devices_) apply(device, swapped);
+}
+
+void KdePointer::apply(Device& device, bool swapped) {
+  if (device.leftHanded || device.setByMenu == swapped) return;
+  const guardian::SettingChanged record{std::string(guardian::kKWinInputDevice), device.sysName, "false"};
+  if (swapped && guardian_) guardian_->report(record);
+  if (!bus_->setLeftHanded(devicePath(device.sysName), swapped)) return;
+  device.setByMenu = swapped;
+  if (!swapped && guardian_) guardian_->report(guardian::SettingRestored{record.schema, record.key});
+}
+
+// A mouse plugged in gets the hand chosen now. A device seen before (plugged out and in
+// again under the same name) keeps the setting it had when first seen, since what KWin
+// brings back with it may be the menu's: it is set again to the hand chosen now, as KWin may
+// not have kept it, and one whose give-back failed while it was away is given back now.
+void KdePointer::takeAnnounced(const std::string& sysName) {
+  auto known = std::find_if(devices_.begin(), devices_.end(), [&](const Device& d) { return d.sysName == sysName; });
+  if (known == devices_.end()) {
+    std::optional<Device> device = readDevice(*bus_, sysName);
+    if (!device) return;
+    devices_.push_back(*device);
+    apply(devices_.back(), swapped_);
+    return;
   }
+  if (!swapped_ && !known->setByMenu) return;
+  known->setByMenu = !swapped_;
+  apply(*known, swapped_);
 }
 
 bool KdePointer::buttonsSwapped() {

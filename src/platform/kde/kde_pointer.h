@@ -3,12 +3,14 @@
 // through KWin's input-device interface on the session bus. KWin keeps it in the user's
 // settings, so what the menu changes is recorded with the guardian, device by device,
 // before it changes it, and put back however the menu ends. A device that was left-handed
-// already stays so: normal buttons are the desktop's own setting. This header brings in no
-// GLib.
+// already stays so: normal buttons are the desktop's own setting. A mouse plugged in while
+// the menu runs (KWin announces it with deviceAdded, heard on the event loop) gets the hand
+// chosen at that time. This header brings in no GLib.
 
 #include "platform/pointer.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,10 +42,14 @@ class KdePointer : public IPointer {
     bool setByMenu = false;   // KWin holds it left-handed from the menu
   };
   KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, x11::DesktopGuardian* guardian);
+  static std::optional<Device> readDevice(const Bus& bus, const std::string& sysName);
+  void apply(Device& device, bool swapped);
+  void takeAnnounced(const std::string& sysName);
 
   std::unique_ptr<Bus> bus_;
   std::vector<Device> devices_;
   x11::DesktopGuardian* guardian_;
+  bool swapped_ = false;  // the hand chosen now, for devices still to come
 };
 
 }  // namespace tov::kde
