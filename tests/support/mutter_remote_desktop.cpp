@@ -33,10 +33,10 @@ class MutterRemoteDesktop::Connection {
  public:
   Connection() : context_(g_main_context_new()) {}
 
-  bool open(const std::string& busAddress, const std::function<bool()>& compositorRunning,
-            std::string* whyNot) {
+  bool open(const std::string& busAddress, const std::string& monitor,
+            const std::function<bool()>& compositorRunning, std::string* whyNot) {
     return connect(busAddress, whyNot) && waitForServices(compositorRunning, whyNot) &&
-           startSessions(whyNot);
+           startSessions(monitor, whyNot);
   }
 
   ~Connection() {
@@ -93,7 +93,7 @@ class MutterRemoteDesktop::Connection {
 
   // A remote-desktop session with a screen cast of the monitor in it: absolute pointer
   // positions are given in the stream's space, so input needs the stream.
-  bool startSessions(std::string* whyNot) {
+  bool startSessions(const std::string& monitor, std::string* whyNot) {
     VariantPtr reply = call(kRemoteDesktop, "/org/gnome/Mutter/RemoteDesktop", kRemoteDesktop,
                             "CreateSession", nullptr, whyNot);
     if (!reply) return false;
@@ -110,12 +110,12 @@ class MutterRemoteDesktop::Connection {
     if (!reply) return false;
     const std::string castSession = objectPathIn(reply.get());
 
-    // The empty connector is the primary monitor; the pointer is left out of the pictures.
+    // The pointer is left out of the pictures.
     GVariantBuilder streamProperties;
     g_variant_builder_init(&streamProperties, G_VARIANT_TYPE_VARDICT);
     g_variant_builder_add(&streamProperties, "{sv}", "cursor-mode", g_variant_new_uint32(0));
     reply = call(kScreenCast, castSession.c_str(), "org.gnome.Mutter.ScreenCast.Session",
-                 "RecordMonitor", g_variant_new("(sa{sv})", "", &streamProperties), whyNot);
+                 "RecordMonitor", g_variant_new("(sa{sv})", monitor.c_str(), &streamProperties), whyNot);
     if (!reply) return false;
     stream_ = objectPathIn(reply.get());
 
@@ -217,10 +217,10 @@ MutterRemoteDesktop::MutterRemoteDesktop(std::unique_ptr<Connection> connection)
 MutterRemoteDesktop::~MutterRemoteDesktop() = default;
 
 std::unique_ptr<MutterRemoteDesktop> MutterRemoteDesktop::open(
-    const std::string& busAddress, const std::function<bool()>& compositorRunning,
+    const std::string& busAddress, const std::string& monitor, const std::function<bool()>& compositorRunning,
     std::string* whyNot) {
   auto connection = std::make_unique<Connection>();
-  if (!connection->open(busAddress, compositorRunning, whyNot)) return nullptr;
+  if (!connection->open(busAddress, monitor, compositorRunning, whyNot)) return nullptr;
   return std::unique_ptr<MutterRemoteDesktop>(new MutterRemoteDesktop(std::move(connection)));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// A remote-desktop session on mutter's own bus, with a screen cast of the primary monitor in
-// it: the PipeWire node to take pictures from, and pointer and keyboard input. mutter ties
+// A remote-desktop session on mutter's own bus, with a screen cast of one monitor in it: the
+// PipeWire node to take pictures from, and pointer and keyboard input. mutter ties
 // the session to the bus connection that made it, so it lasts as long as this object.
 
 #include <functional>
@@ -12,8 +12,9 @@ namespace tov::test {
 class MutterRemoteDesktop {
  public:
   // Waits (while compositorRunning holds) for mutter's services, makes the sessions, starts
-  // them and waits for the stream's node. Null with the reason when any step fails.
-  static std::unique_ptr<MutterRemoteDesktop> open(const std::string& busAddress,
+  // them and waits for the stream's node. monitor: its connector's name, empty for the
+  // primary monitor. Null with the reason when any step fails.
+  static std::unique_ptr<MutterRemoteDesktop> open(const std::string& busAddress, const std::string& monitor,
                                                    const std::function<bool()>& compositorRunning,
                                                    std::string* whyNot);
   ~MutterRemoteDesktop();

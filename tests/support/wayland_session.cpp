@@ -421,8 +421,11 @@ std::unique_ptr<MutterSession> MutterSession::start(const WaylandSessionOptions&
   if (!session->startMutter(options, whyNot)) return nullptr;
   if (!session->startPipewire(whyNot)) return nullptr;
   ChildProcess& compositor = *session->compositor_;
+  // mutter names its virtual monitors Meta-0, Meta-1 ... in the order given; the empty
+  // name is the primary one, the first.
+  const std::string monitor = options.firstOutputWidth > 0 ? "Meta-1" : "";
   session->remote_ = MutterRemoteDesktop::open(
-      session->busAddress_, [&compositor] { return compositor.running(); }, whyNot);
+      session->busAddress_, monitor, [&compositor] { return compositor.running(); }, whyNot);
   if (!session->remote_) return nullptr;
   // mutter gives its seat a keyboard and a pointer only at the first event of the virtual
   // devices: a client that started before would bind no wl_pointer until the first motion,
@@ -443,9 +446,11 @@ bool MutterSession::startMutter(const WaylandSessionOptions& options, std::strin
   std::vector<std::string> argv = {"mutter",
                                    "--headless",
                                    "--wayland",
-                                   "--wayland-display=" + waylandDisplay_,
-                                   "--virtual-monitor",
-                                   std::to_string(width_) + "x" + std::to_string(height_)};
+                                   "--wayland-display=" + waylandDisplay_};
+  if (options.firstOutputWidth > 0)
+    argv.insert(argv.end(), {"--virtual-monitor", std::to_string(options.firstOutputWidth) + "x" +
+                                                      std::to_string(options.firstOutputHeight)});
+  argv.insert(argv.end(), {"--virtual-monitor", std::to_string(width_) + "x" + std::to_string(height_)});
   if (!options.xwayland) argv.push_back("--no-x11");
   // dbus-run-session ends the bus with its program: here that is a shell that outlives mutter.
   if (options.busOutlivesCompositor) argv.insert(argv.begin(), {"sh", "-c", "\"$@\"; exec sleep infinity", "sh"});
@@ -534,8 +539,14 @@ bool MutterSession::rightClick(std::string* whyNot) {
   return remote_->button(kRightButton, true, whyNot) && remote_->button(kRightButton, false, whyNot);
 }
 
-bool MutterSession::pressKey(unsigned keysym, std::string* whyNot) {
-  return remote_->keysym(keysym, true, whyNot) && remote_->keysym(keysym, false, whyNot);
+bool MutterSession::pressKey(unsigned keysym, std::string* whyNot) { return pressKeys({keysym}, whyNot); }
+
+bool MutterSession::pressKeys(const std::vector<unsigned>& keysyms, std::string* whyNot) {
+  for (const unsigned keysym : keysyms)
+    if (!remote_->keysym(keysym, true, whyNot)) return false;
+  for (auto keysym = keysyms.rbegin(); keysym != keysyms.rend(); ++keysym)
+    if (!remote_->keysym(*keysym, false, whyNot)) return false;
+  return true;
 }
 
 namespace {

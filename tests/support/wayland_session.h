@@ -27,6 +27,11 @@ struct WaylandSessionOptions {
   // The session's bus stays when the compositor ends, as a login's bus does for a while
   // after its desktop has gone (mutter only).
   bool busOutlivesCompositor = false;
+  // mutter only: another output of this size, left of the one of width x height and
+  // announced before it (a laptop's own screen beside its projector). The session's
+  // pictures, input and size are those of the output of width x height.
+  int firstOutputWidth = 0;
+  int firstOutputHeight = 0;
 };
 
 class WaylandSession {
@@ -124,7 +129,7 @@ class WestonSession : public WaylandSession {
 // mutter --headless --wayland --virtual-monitor WxH under dbus-run-session, with pipewire and
 // wireplumber on the same runtime folder. A remote-desktop session with a screen cast of the
 // monitor is kept open for input and screenshots (gst-launch-1.0 takes one frame of it).
-// The pointer starts in the middle of the output.
+// The pointer starts in the middle of the output, so that mutter puts new windows there.
 class MutterSession : public WaylandSession {
  public:
   // Null with the reason when mutter, PipeWire or the remote-desktop session do not come up.
@@ -140,6 +145,8 @@ class MutterSession : public WaylandSession {
   bool click(std::string* whyNot = nullptr);  // the left button, pressed and released
   bool rightClick(std::string* whyNot = nullptr);
   bool pressKey(unsigned keysym, std::string* whyNot = nullptr);  // pressed and released
+  // Pressed in order and released in the reverse order, as a shortcut is typed.
+  bool pressKeys(const std::vector<unsigned>& keysyms, std::string* whyNot = nullptr);
 
  private:
   MutterSession();
