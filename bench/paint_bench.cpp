@@ -1,7 +1,7 @@
 // A menu frame painted to the screen: unscaled at 800 x 600, as on an X11 desktop switched to
 // the menu's mode, against scaled to a 1920 x 1080 Wayland output (factor 1.8, the form in the
-// middle with black bars), the way Qt paints a window under QT_SCALE_FACTOR: the controls
-// into the back buffer at the form's size, then the back buffer through a scaled painter.
+// middle with black bars), the way the form paints its full-screen window there: the
+// controls into the back buffer at the form's size, then the back buffer enlarged.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
@@ -25,28 +25,27 @@ class MenuLikeForm : public tov::TForm {
   }
   // As full screen on an output of width x height at the given scale would make it.
   void presentOn(int width, int height, double scale) {
-    const QSize logical(int(width / scale + 0.5), int(height / scale + 0.5));
-    resize(logical);
-    setContentRect(QRect(QPoint((logical.width() - 800) / 2, (logical.height() - 600) / 2), QSize(800, 600)));
+    resize(width, height);
+    setPresentation(QSize(800, 600), scale,
+                    QPointF((width - int(800 * scale + 0.5)) / 2, (height - int(600 * scale + 0.5)) / 2));
   }
 
  private:
   tov::TImage frame_;
 };
 
-// As the window system's back store: an image of the output's pixels, at the scale; area is
-// what the window repaints, in the form's window coordinates.
+// As the window system's back store: an image of the output's pixels; area is what the
+// window repaints, in the form's window coordinates.
 void paintRepeatedly(benchmark::State& state, QSize output, double scale, bool formOnly) {
   MenuLikeForm form;
   if (scale != 1.0) form.presentOn(output.width(), output.height(), scale);
   QImage screen(output, QImage::Format_RGB32);
-  screen.setDevicePixelRatio(scale);
-  const QRect area = formOnly ? form.contentRect() : form.rect();
+  const QRect area = formOnly ? form.contentToWindow().mapRect(QRectF(0, 0, 800, 600)).toAlignedRect() : form.rect();
   for (auto _ : state) {
     QPainter painter(&screen);
     form.paintWindow(painter, area);
   }
-  state.counters["pixels"] = double(area.width()) * area.height() * scale * scale;
+  state.counters["pixels"] = double(area.width()) * area.height();
 }
 
 void BM_PaintFrameUnscaled800x600(benchmark::State& state) { paintRepeatedly(state, {800, 600}, 1.0, false); }

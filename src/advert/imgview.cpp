@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <utility>
 
 #include "platform/errors.h"
+#include "ui/scaled_copy.h"
 
 namespace tov {
 
@@ -114,7 +116,9 @@ void TImgView::setAxisPosition(bool vertical, double position) {
     setScrollPosition(position, scrollY_);
 }
 
-ViewLayout TImgView::layout() const { return layoutView(width(), height(), scrollBarThickness()); }
+ViewLayout TImgView::layout() const {
+  return layoutView(viewSize().width(), viewSize().height(), scrollBarThickness());
+}
 
 ViewAxis TImgView::horizontalAxis() const { return ViewAxis{bitmap_.width(), layout().viewport.width()}; }
 
@@ -150,9 +154,13 @@ TImgView::Part TImgView::partAt(const ScrollBarLayout& bar, int along) const {
   return Part::Handle;
 }
 
+QPoint TImgView::viewPointAt(QPointF position) const {
+  return ControlHost::contentPointAt(position, devicePixelRatioF(), scale_, origin_);
+}
+
 void TImgView::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
-  const QPoint at = event->position().toPoint();
+  const QPoint at = viewPointAt(event->position());
   const ViewLayout parts = layout();
   for (const bool vertical : {false, true}) {
     if (!contains(vertical ? parts.verticalBar : parts.horizontalBar, at)) continue;
@@ -170,7 +178,7 @@ void TImgView::mousePressEvent(QMouseEvent* event) {
 
 void TImgView::mouseMoveEvent(QMouseEvent* event) {
   if (press_.part == Part::None) return;
-  press_.pointerAlong = alongBar(press_.vertical, event->position().toPoint());
+  press_.pointerAlong = alongBar(press_.vertical, viewPointAt(event->position()));
   if (press_.part == Part::Handle)
     setAxisPosition(press_.vertical,
                     press_.positionFrom + (press_.pointerAlong - press_.dragFrom) * press_.positionPerPixel);
@@ -221,10 +229,31 @@ void TImgView::resizeEvent(QResizeEvent* event) {
   scrollY_ = verticalAxis().clamp(scrollY_);
 }
 
+void TImgView::present(QSize size, double scale, QPointF origin) {
+  ownSize_ = size;
+  scale_ = scale;
+  origin_ = origin;
+  scrollX_ = horizontalAxis().clamp(scrollX_);
+  scrollY_ = verticalAxis().clamp(scrollY_);
+  update();
+}
+
 // ---- painting ----
 
-void TImgView::paintEvent(QPaintEvent*) {
+void TImgView::paintEvent(QPaintEvent* event) {
+  if (frame_.size() != viewSize()) frame_ = QImage(viewSize(), QImage::Format_RGB32);
+  if (frame_.isNull()) return;
+  {
+    QPainter painter(&frame_);
+    paintView(painter);
+  }
   QPainter painter(this);
+  const QTransform toWidget =
+      QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(origin_.x(), origin_.y());
+  drawNearest(painter, frame_, toWidget, event->rect(), false);
+}
+
+void TImgView::paintView(QPainter& painter) const {
   const ViewLayout parts = layout();
   painter.fillRect(toQRect(parts.viewport), toQColor(color_));
   if (!bitmap_.empty()) {

@@ -8,8 +8,11 @@
 // button works them. A press on an arrow moves by Increment, a press on the track by one
 // viewport towards the press; both repeat while the button is held: once at the press, again
 // after kFirstRepeatMs, then every kRepeatMs. Dragging the handle moves the position in
-// proportion. Every change of position is painted at once.
+// proportion. Every change of position is painted at once. Where its form is drawn scaled,
+// the view is drawn at its own size and shown scaled with the form, as the form's controls
+// are: its geometry and pointer positions stay in its own pixels.
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <string>
@@ -17,10 +20,11 @@
 #include "advert/imgview_geometry.h"
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
+#include "ui/controlhost.h"
 
 namespace tov {
 
-class TImgView : public QWidget {
+class TImgView : public QWidget, public PresentedWindow {
  public:
   static constexpr int kFirstRepeatMs = 600;
   static constexpr int kRepeatMs = 100;
@@ -68,6 +72,10 @@ class TImgView : public QWidget {
   ScrollBarLayout verticalBar() const;
   // Where the picture's top-left pixel is drawn, in view coordinates.
   QPoint pictureOffset() const;
+  // The view's own size: its window's, unless its form presents it scaled.
+  QSize viewSize() const { return ownSize_.isEmpty() ? size() : ownSize_; }
+
+  void present(QSize size, double scale, QPointF origin) override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -94,7 +102,9 @@ class TImgView : public QWidget {
   Part partAt(const ScrollBarLayout& bar, int along) const;
   void step();
   void repeatStep();
+  void paintView(QPainter& painter) const;
   void paintBar(QPainter& painter, const Rect& area, const ScrollBarLayout& bar, bool vertical) const;
+  QPoint viewPointAt(QPointF position) const;
 
   Bitmap bitmap_;  // 32 bits, what the view shows
   double scrollX_ = 0.0;
@@ -107,6 +117,10 @@ class TImgView : public QWidget {
   int increment_ = 8;
   Press press_;
   QTimer repeat_;
+  QSize ownSize_;  // empty: the window's size, at scale 1
+  double scale_ = 1.0;
+  QPointF origin_;
+  QImage frame_;  // the view at its own size, as it is shown
 };
 
 }  // namespace tov

@@ -51,9 +51,4 @@ bool isSwayDesktop(const std::function<const char*(const char*)>& environment) {
   return nonEmpty(environment("SWAYSOCK")) || namesDesktop(environment, "sway", true);
 }
 
-double presentationScale(int outputWidth, int outputHeight, int formWidth, int formHeight) {
-  if (outputWidth <= 0 || outputHeight <= 0 || formWidth <= 0 || formHeight <= 0) return 1.0;
-  return std::min(double(outputWidth) / formWidth, double(outputHeight) / formHeight);
-}
-
 }  // namespace tov

@@ -1,6 +1,5 @@
 #pragma once
-// Which desktop the menu runs on, decided once at start-up from what the session offers,
-// and how a Wayland session presents the menu's fixed-size form.
+// Which desktop the menu runs on, decided once at start-up from what the session offers.
 
 #include <functional>
 
@@ -19,10 +18,5 @@ bool isGnomeDesktop(const std::function<const char*(const char*)>& environment);
 bool isKdeDesktop(const std::function<const char*(const char*)>& environment);
 // Whether the session is sway's: SWAYSOCK set, or XDG_CURRENT_DESKTOP naming sway in any case.
 bool isSwayDesktop(const std::function<const char*(const char*)>& environment);
-
-// The factor that makes a form of formWidth x formHeight as large as the output allows
-// with its aspect kept: it fills the output one way, and black bars take the rest the
-// other way. 1 when either size is unknown.
-double presentationScale(int outputWidth, int outputHeight, int formWidth, int formHeight);
 
 }  // namespace tov

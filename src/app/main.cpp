@@ -21,6 +21,7 @@
 #include "platform/x11/x11_instance_services.h"
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
+#include "ui/form.h"
 #include "ui/mirrored_buttons.h"
 
 namespace {
@@ -55,27 +56,22 @@ struct DesktopServices {
   tov::Platform platform;
 };
 
-// Decided before the application object exists, since Qt takes its platform and its
-// scale then. In a Wayland session the form is drawn scaled to the compositor's first
-// output; the compositor's modes stay as they are. A Wayland session whose compositor
-// does not answer still has its X display, where there is one.
-std::optional<tov::wayland::OutputSize> chooseSession() {
-  std::optional<tov::wayland::OutputSize> output;
+// Decided before the application object exists, since Qt takes its platform then. A
+// Wayland session whose compositor does not answer still has its X display, where there
+// is one.
+std::optional<tov::wayland::OutputRate> chooseSession() {
+  std::optional<tov::wayland::OutputRate> output;
   if (tov::chooseDesktopSession(std::getenv) == tov::DesktopSession::Wayland) {
     std::string error;
-    output = tov::wayland::firstOutputSize(nullptr, &error);
+    output = tov::wayland::firstOutputRate(nullptr, &error);
     if (!output) std::fprintf(stderr, "tovaleer: %s\n", error.c_str());
   }
   // Qt must draw where the services work.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", output ? "wayland" : "xcb");
-  if (output) {
-    const double scale = tov::presentationScale(output->width, output->height, kFormWidth, kFormHeight);
-    qputenv("QT_SCALE_FACTOR", QByteArray::number(scale, 'g', 12));
-  }
   return output;
 }
 
-bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, const char* programPath,
+bool openServices(const std::optional<tov::wayland::OutputRate>& waylandOutput, const char* programPath,
                   DesktopServices& services) {
   if (waylandOutput) {
     using tov::wayland::Desktop;
@@ -110,13 +106,15 @@ bool openServices(const std::optional<tov::wayland::OutputSize>& waylandOutput, 
 
 int main(int argc, char** argv) {
   // The programs the menu starts get the environment it was started with: taken before the
-  // platform and scale below, which are for the menu's own windows only.
+  // platform below, which is for the menu's own windows only.
   std::vector<std::string> startEnvironment = tov::posix::currentEnvironment();
-  // One form pixel is one screen pixel: the forms are laid out in pixels. Only a Wayland
-  // session's presentation scale (set below) changes that, for the whole form alike.
+  // One form pixel is one screen pixel: the forms are laid out in pixels. Only in a Wayland
+  // session, where the compositor keeps its mode, is each form drawn scaled to the size
+  // the compositor gives its full-screen window, on whichever output that is.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
-  const std::optional<tov::wayland::OutputSize> waylandOutput = chooseSession();
+  const std::optional<tov::wayland::OutputRate> waylandOutput = chooseSession();
   QApplication app(argc, argv);
+  tov::TForm::scaleToWindow(waylandOutput.has_value());
   tov::Application::setTitle(tov::kApplicationTitle);
   tov::registerBuiltInGraphicKinds();
 

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "platform/errors.h"
+#include "ui/controlhost.h"
 
 namespace tov::Application {
 
@@ -48,8 +49,12 @@ QWidget* boxOwner() {
 }
 
 ModalResult showQtBox(const MessageRequest& request) {
+  QWidget* owner = boxOwner();
   QMessageBox box(iconOf(request.kind), QString::fromStdString(request.caption),
-                  QString::fromStdString(request.text), QMessageBox::NoButton, boxOwner());
+                  QString::fromStdString(request.text), QMessageBox::NoButton, owner);
+  // Over a form drawn scaled, the box's text and buttons grow with it.
+  if (const auto* form = dynamic_cast<const ControlHost*>(owner))
+    box.setFont(scaledFont(box.font(), form->contentScale()));
   // The buttons carry their accelerators, so Alt+Y and Alt+N answer the box.
   QPushButton* ok = request.buttons & mbOK ? box.addButton("OK", QMessageBox::AcceptRole) : nullptr;
   QPushButton* yes = request.buttons & mbYes ? box.addButton("&Yes", QMessageBox::YesRole) : nullptr;

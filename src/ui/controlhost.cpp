@@ -2,9 +2,9 @@
 
 #include <QImage>
 #include <QMouseEvent>
-#include <QPaintEngine>
 #include <QPainter>
 #include <QRegion>
+#include <QVariant>
 #include <algorithm>
 #include <cmath>
 #include <utility>
@@ -21,7 +21,25 @@ namespace {
 bool contains(const Rect& r, int x, int y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
+
+// Where a child window lies in its parent's content, kept so that it follows the content.
+constexpr char kFormBounds[] = "tovFormBounds";
+
+// The whole pixels inside area.
+QRect innerPixels(const QRectF& area) {
+  return QRect(QPoint(int(std::ceil(area.left())), int(std::ceil(area.top()))),
+               QPoint(int(std::floor(area.right())) - 1, int(std::floor(area.bottom())) - 1));
+}
 }  // namespace
+
+QFont scaledFont(QFont font, double scale) {
+  if (scale == 1.0) return font;
+  if (font.pixelSize() > 0)
+    font.setPixelSize(std::max(1, int(std::lround(font.pixelSize() * scale))));
+  else if (font.pointSizeF() > 0)
+    font.setPointSizeF(font.pointSizeF() * scale);
+  return font;
+}
 
 ControlHost::ControlHost(QWidget* parent) : QWidget(parent) {
   setMouseTracking(true);
@@ -53,39 +71,57 @@ void ControlHost::setColor(Color color) {
 }
 
 void ControlHost::invalidateRect(const Rect& r) {
-  update(QRect(r.left, r.top, r.width(), r.height()).translated(contentRect().topLeft()));
+  update(contentToWindow().mapRect(QRectF(r.left, r.top, r.width(), r.height())).toAlignedRect());
 }
 
 void ControlHost::repaintRect(const Rect& r) {
-  repaint(QRect(r.left, r.top, r.width(), r.height()).translated(contentRect().topLeft()));
+  repaint(contentToWindow().mapRect(QRectF(r.left, r.top, r.width(), r.height())).toAlignedRect());
 }
 
+QTransform ControlHost::contentToWindow() const {
+  return QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(origin_.x(), origin_.y());
+}
+
+// The child's window takes the whole pixels whose centres lie on its scaled bounds, and is
+// told how far its own pixels lie from that window's corner.
 void ControlHost::placeChild(QWidget& child, const QRect& bounds) {
+  child.setProperty(kFormBounds, bounds);
   const auto* host = dynamic_cast<const ControlHost*>(child.parentWidget());
-  child.setGeometry(host ? bounds.translated(host->contentRect().topLeft()) : bounds);
+  const QTransform toParent = host ? host->contentToWindow() : QTransform();
+  const QRect placed = screenPixelsOf(QRectF(bounds), toParent);
+  child.setGeometry(placed);
+  if (auto* presented = dynamic_cast<PresentedWindow*>(&child))
+    presented->present(bounds.size(), toParent.m11(),
+                       toParent.map(QPointF(bounds.topLeft())) - QPointF(placed.topLeft()));
 }
 
-void ControlHost::setContentRect(const QRect& content) {
-  const QPoint moved = (content.isEmpty() ? rect() : content).topLeft() - contentRect().topLeft();
-  content_ = content;
-  if (!moved.isNull())
-    for (QObject* object : children())
-      if (auto* child = qobject_cast<QWidget*>(object); child && !child->isWindow()) child->move(child->pos() + moved);
+void ControlHost::setPresentation(QSize size, double scale, QPointF origin) {
+  if (size == contentSize_ && scale == scale_ && origin == origin_) return;
+  contentSize_ = size;
+  scale_ = scale;
+  origin_ = origin;
+  for (QObject* object : children()) {
+    auto* child = qobject_cast<QWidget*>(object);
+    const QVariant bounds = child && !child->isWindow() ? child->property(kFormBounds) : QVariant();
+    if (bounds.isValid()) placeChild(*child, bounds.toRect());
+  }
   update();
 }
 
-// Scaled, the hot spot on screen pixel n arrives as n / scale; that pixel shows the form
+// The hot spot on screen pixel n arrives as n / devicePixelRatio; that pixel shows the form
 // pixel under its centre. Worked out in the top-level window's coordinates, where the
 // screen pixels are counted, also for a panel inside it.
 QPoint ControlHost::contentPointAt(QPointF position) const {
   const QPointF windowOffset(mapTo(window(), QPoint(0, 0)));
-  return contentPointAt(position + windowOffset, devicePixelRatioF(), windowOffset + QPointF(contentRect().topLeft()));
+  return contentPointAt(position + windowOffset, devicePixelRatioF(), scale_, windowOffset + origin_);
 }
 
-QPoint ControlHost::contentPointAt(QPointF windowPosition, double scale, QPointF origin) {
-  const int x = int(std::floor(windowPosition.x() * scale + 1e-6));
-  const int y = int(std::floor(windowPosition.y() * scale + 1e-6));
-  return QPoint(formPixelUnder(x, scale, origin.x() * scale), formPixelUnder(y, scale, origin.y() * scale));
+QPoint ControlHost::contentPointAt(QPointF windowPosition, double devicePixelRatio, double scale, QPointF origin) {
+  const int x = int(std::floor(windowPosition.x() * devicePixelRatio + 1e-6));
+  const int y = int(std::floor(windowPosition.y() * devicePixelRatio + 1e-6));
+  const double screenPixelsPerFormPixel = scale * devicePixelRatio;
+  return QPoint(formPixelUnder(x, screenPixelsPerFormPixel, origin.x() * devicePixelRatio),
+                formPixelUnder(y, screenPixelsPerFormPixel, origin.y() * devicePixelRatio));
 }
 
 void ControlHost::controlsMoved() {
@@ -117,47 +153,25 @@ void ControlHost::paintEvent(QPaintEvent* event) {
   paintWindow(painter, event->rect());
 }
 
+// A form's window paints the bars round its content: the pixels the content covers in part
+// are painted black first, the content then over those whose centres lie on it. A window
+// inside a form shows its content to its edges.
 void ControlHost::paintWindow(QPainter& painter, const QRect& area) {
-  const QRect content = contentRect();
+  const QSize content = contentSize();
   if (backBuffer_.width() != content.width() || backBuffer_.height() != content.height())
     backBuffer_.setSize(content.width(), content.height(), PixelFormat::pf32bit);
   const QRect dirty = area.intersected(rect());
   if (dirty.isEmpty()) return;
-  for (const QRect& bar : QRegion(dirty) - content) painter.fillRect(bar, Qt::black);
-  const QRect inside = dirty.intersected(content).translated(-content.topLeft());
+  const QTransform toWindow = contentToWindow();
+  if (isWindow())
+    for (const QRect& bar : QRegion(dirty) - innerPixels(toWindow.mapRect(QRectF(QPointF(), QSizeF(content)))))
+      painter.fillRect(bar, Qt::black);
+  const QRect inside = toWindow.inverted().mapRect(QRectF(dirty)).toAlignedRect().intersected(QRect(QPoint(), content));
   if (inside.isEmpty()) return;
   paintControls(backBuffer_, Rect{inside.left(), inside.top(), inside.right() + 1, inside.bottom() + 1});
   const QImage image(backBuffer_.data(), backBuffer_.width(), backBuffer_.height(),
                      int(backBuffer_.bytesPerLine()), QImage::Format_RGB32);
-  if (!copyScaled(painter, image, inside)) painter.drawImage(inside.translated(content.topLeft()), image, inside);
-}
-
-namespace {
-// The image a painter draws on, when it is one of 32 bits a pixel (Qt's back store of a
-// window drawn in software).
-QImage* imageDevice(QPainter& painter) {
-  QPaintEngine* engine = painter.paintEngine();
-  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-  if (!device || device->devType() != QInternal::Image) return nullptr;
-  auto* image = static_cast<QImage*>(device);
-  const QImage::Format format = image->format();
-  const bool fits = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                    format == QImage::Format_ARGB32_Premultiplied;
-  return fits ? image : nullptr;
-}
-}  // namespace
-
-// Scaled, the back buffer goes straight into the back store; false where the painter is
-// not scaled (a plain copy is fastest then) or draws on something else.
-bool ControlHost::copyScaled(QPainter& painter, const QImage& image, const QRect& inside) {
-  const QTransform toScreen = painter.deviceTransform();
-  if (toScreen.type() != QTransform::TxScale) return false;
-  QImage* screen = imageDevice(painter);
-  if (!screen) return false;
-  const QPoint origin = contentRect().topLeft();
-  const QTransform contentToScreen = QTransform::fromTranslate(origin.x(), origin.y()) * toScreen;
-  copyScaledNearest(image, contentToScreen, *screen, screenPixelsOf(QRectF(inside), contentToScreen));
-  return true;
+  drawNearest(painter, image, toWindow, dirty, isWindow());
 }
 
 void ControlHost::updateCursorAt(int x, int y) {

@@ -28,11 +28,22 @@ char32_t keyCharOf(const QKeyEvent& event) {
 }
 }  // namespace
 
-TEdit::TEdit(QWidget& parent, std::string name) : QLineEdit(&parent), name_(std::move(name)) {
+TEdit::TEdit(QWidget& parent, std::string name) : QLineEdit(&parent), name_(std::move(name)), formFont_(font()) {
   setObjectName(QString::fromStdString(name_));
   setFrame(false);
   // Text put in by any way other than a key (paste, drop) is upper-cased as well.
   connect(this, &QLineEdit::textEdited, this, [this] { normaliseWholeText(); });
+}
+
+void TEdit::setFont(const QFont& font) {
+  formFont_ = font;
+  QLineEdit::setFont(scaledFont(formFont_, scale_));
+}
+
+void TEdit::present(QSize, double scale, QPointF) {
+  if (scale == scale_) return;
+  scale_ = scale;
+  QLineEdit::setFont(scaledFont(formFont_, scale_));
 }
 
 QString TEdit::normalised(const QString& text) const {

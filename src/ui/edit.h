@@ -10,9 +10,13 @@
 
 namespace tov {
 
-class TEdit : public QLineEdit {
+class TEdit : public QLineEdit, public PresentedWindow {
  public:
   TEdit(QWidget& parent, std::string name);
+
+  // The font at the form's own size; the box shows it scaled with the form.
+  void setFont(const QFont& font);
+  void present(QSize size, double scale, QPointF origin) override;
 
   const std::string& Name() const { return name_; }
   std::string Text() const { return text().toStdString(); }
@@ -40,6 +44,8 @@ class TEdit : public QLineEdit {
 
   std::string name_;
   QString rejected_;
+  QFont formFont_;
+  double scale_ = 1.0;
 };
 
 }  // namespace tov

@@ -6,9 +6,18 @@
 #include <QShowEvent>
 #include <QTimer>
 
+#include <cmath>
+
 #include "ui/application.h"
+#include "ui/scaled_copy.h"
 
 namespace tov {
+
+namespace {
+bool g_scaleToWindow = false;
+}  // namespace
+
+void TForm::scaleToWindow(bool on) { g_scaleToWindow = on; }
 
 TForm::TForm() : ControlHost(nullptr) {
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -30,15 +39,22 @@ void TForm::setDesignSize(int width, int height) {
   resize(width, height);
 }
 
-// Given more room than its own size (full screen on an output larger than the form, where
-// a Wayland compositor keeps its own mode, or made as large as the output by a kiosk
-// compositor), the form keeps its size in the middle, with black bars round it.
+// Given another size than its own (full screen on an output of another size, where a
+// Wayland compositor keeps its own mode, or made as large as the output by a kiosk
+// compositor), the form lies in the middle, with black bars round it: scaled to fill the
+// window one way where forms are, else at its own size where the window is larger. The
+// size is the one the windowing system gives the window, on whichever output it is.
 void TForm::resizeEvent(QResizeEvent* event) {
   ControlHost::resizeEvent(event);
-  if (ownSize_.isValid() && size() != ownSize_ && width() >= ownSize_.width() && height() >= ownSize_.height())
-    setContentRect(QRect(QPoint((width() - ownSize_.width()) / 2, (height() - ownSize_.height()) / 2), ownSize_));
-  else
-    setContentRect({});
+  const bool larger = width() >= ownSize_.width() && height() >= ownSize_.height();
+  if (!ownSize_.isValid() || size() == ownSize_ || (!g_scaleToWindow && !larger)) {
+    setPresentation({}, 1.0, {});
+    return;
+  }
+  const double scale =
+      g_scaleToWindow ? presentationScale(width(), height(), ownSize_.width(), ownSize_.height()) : 1.0;
+  const QSize shown(int(std::lround(ownSize_.width() * scale)), int(std::lround(ownSize_.height() * scale)));
+  setPresentation(ownSize_, scale, QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2));
 }
 
 void TForm::centreOnScreen() {

@@ -18,6 +18,11 @@ class TForm : public ControlHost {
   const std::string& Caption() const { return caption_; }
   void setCaption(const std::string& caption);
 
+  // Whether forms are drawn as large as their windows allow (where the windowing system
+  // keeps its own screen size, as a Wayland compositor does), or at their own size in the
+  // middle of a larger window. For every form; off at first.
+  static void scaleToWindow(bool on);
+
   // The form's own size; a full-screen window larger than it shows it centred.
   void setBounds(int left, int top, int width, int height);
   void setDesignSize(int width, int height);

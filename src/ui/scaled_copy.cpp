@@ -1,5 +1,6 @@
 #include "ui/scaled_copy.h"
 
+#include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -8,6 +9,11 @@
 #include <vector>
 
 namespace tov {
+
+double presentationScale(int windowWidth, int windowHeight, int formWidth, int formHeight) {
+  if (windowWidth <= 0 || windowHeight <= 0 || formWidth <= 0 || formHeight <= 0) return 1.0;
+  return std::min(double(windowWidth) / formWidth, double(windowHeight) / formHeight);
+}
 
 int formPixelUnder(int n, double scale, double offset) {
   // The nudge settles a centre that lies exactly on an edge the same way however the
@@ -88,6 +94,39 @@ QRect screenPixelsOf(const QRectF& logical, const QTransform& toScreen) {
   const int left = int(std::ceil(screen.left() - 0.5)), right = int(std::ceil(screen.right() - 0.5));
   const int top = int(std::ceil(screen.top() - 0.5)), bottom = int(std::ceil(screen.bottom() - 0.5));
   return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+}
+
+namespace {
+// The image a painter draws on, when it is one of 32 bits a pixel (Qt's back store of a
+// window drawn in software).
+QImage* imageDevice(QPainter& painter) {
+  QPaintEngine* engine = painter.paintEngine();
+  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
+  if (!device || device->devType() != QInternal::Image) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  const QImage::Format format = image->format();
+  const bool fits = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+                    format == QImage::Format_ARGB32_Premultiplied;
+  return fits ? image : nullptr;
+}
+}  // namespace
+
+// Scaled, the content goes straight into the back store. Unscaled (a plain copy is fastest
+// then), or drawn on something else, the painter copies it.
+void drawNearest(QPainter& painter, const QImage& content, const QTransform& toWidget, const QRect& dirty,
+                 bool onlyContent) {
+  const QTransform toScreen = toWidget * painter.deviceTransform();
+  QImage* screen = toScreen.type() == QTransform::TxScale ? imageDevice(painter) : nullptr;
+  if (!screen) {
+    const QRectF source = toWidget.inverted().mapRect(QRectF(dirty)).intersected(QRectF(content.rect()));
+    if (!source.isEmpty()) painter.drawImage(toWidget.mapRect(source), content, source);
+    return;
+  }
+  // Written in place, so kept to what the painter may touch: a window inside another
+  // shares its back store.
+  QRect area = screenPixelsOf(QRectF(dirty), painter.deviceTransform());
+  if (onlyContent) area &= screenPixelsOf(QRectF(content.rect()), toScreen);
+  copyScaledNearest(content, toScreen, *screen, area);
 }
 
 }  // namespace tov

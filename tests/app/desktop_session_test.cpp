@@ -1,5 +1,4 @@
-// Which desktop's services the menu takes, and the scale that presents its form on a
-// Wayland output.
+// Which desktop's services the menu takes.
 #include "app/desktop_session.h"
 
 #include <gtest/gtest.h>
@@ -48,20 +47,6 @@ TEST(DesktopSession, GnomeIsOneOfTheDesktopsTheSessionNames) {
     const auto lookup = [&](const char*) { return c.desktops; };
     EXPECT_EQ(isGnomeDesktop(lookup), c.gnome) << (c.desktops ? c.desktops : "(unset)");
   }
-}
-
-TEST(DesktopSession, TheFormFillsTheOutputOneWayWithItsAspectKept) {
-  struct Case {
-    int outputWidth, outputHeight;
-    double expected;
-  };
-  const Case cases[] = {
-      {1024, 768, 1.28}, {1920, 1080, 1.8}, {1366, 768, 1.28}, {800, 600, 1.0},
-      {1080, 1920, 1.35}, {640, 480, 0.8}, {0, 768, 1.0}, {1024, -1, 1.0},
-  };
-  for (const Case& c : cases)
-    EXPECT_DOUBLE_EQ(presentationScale(c.outputWidth, c.outputHeight, 800, 600), c.expected)
-        << c.outputWidth << " x " << c.outputHeight;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "e2e/x_key_grab.h"
 #include "support/real_menu.h"
@@ -75,7 +76,9 @@ class WaylandMenu : public ::testing::Test {
   // Waits until the whole output shows frame as expectedScreen() draws it. The frame's middle
   // is compared, as on X11 (the mute picture and the buttons lie over its edges), and so is
   // the top strip of the output right of the mute picture, where a panel would lie.
-  bool screenShows(WaylandSession& session, const std::string& frame) {
+  // beforeEachLook, when given, runs before each screenshot.
+  bool screenShows(WaylandSession& session, const std::string& frame,
+                   const std::function<void()>& beforeEachLook = {}) {
     const QImage expected = expectedScreen(folder_ / "menu" / frame, session.width(), session.height());
     const double scale = std::min(session.width() / 800.0, session.height() / 600.0);
     const QPoint origin((session.width() - int(std::lround(800 * scale))) / 2,
@@ -84,6 +87,7 @@ class WaylandMenu : public ::testing::Test {
     const int pastMutePicture = origin.x() + int(60 * scale);
     const QRect topStrip(pastMutePicture, 0, session.width() - pastMutePicture, 40);
     return WaylandSession::waitFor([&] {
+      if (beforeEachLook) beforeEachLook();
       std::string why;
       shot_ = session.screenshot(&why);
       middleDifference_ = difference(shot_, expected, middle);
@@ -176,24 +180,37 @@ TEST_F(WaylandMenu, OnWestonAMessageBoxComesInFrontOfTheFullScreenMenu) {
   EXPECT_TRUE(boxInFront) << "frame 3 at the side " << topDifference_ << ", box in the middle " << middleDifference_;
 }
 
+// Also on a projector beside a laptop's wide screen: the menu comes up full screen on the
+// laptop's (the first output), and moved onto the projector (mutter's Super+Shift+Right) it
+// fills the projector, scaled to it.
 TEST_F(WaylandMenu, OnMutterAClickAtTheScaledPlaceChoosesTheLanguage) {
-  std::string why;
-  std::unique_ptr<MutterSession> mutter = MutterSession::start({}, &why);
-  TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
-  ASSERT_NO_FATAL_FAILURE(startMenu(*mutter));
-  bool shown = screenShows(*mutter, "m4.jpg");
-  if (!shown) keepLastShot();
-  ASSERT_TRUE(shown) << "middle " << middleDifference_ << ", top " << topDifference_ << "\n" << readFile(log());
-  const double scale = std::min(mutter->width() / 800.0, mutter->height() / 600.0);
-  ASSERT_TRUE(mutter->movePointerTo(kEnglish.x * scale, kEnglish.y * scale, &why)) << why;
-  ASSERT_TRUE(mutter->click(&why)) << why;
-  shown = screenShows(*mutter, "m7e.jpg");
-  if (!shown) keepLastShot();
-  EXPECT_TRUE(shown) << "the English name screen did not follow; middle " << middleDifference_ << "\n"
-                     << readFile(log());
-  // The pointer has been over the hand cursor's controls: Qt drew the menu's cursors.
-  EXPECT_EQ(readFile(log()).find("mmap failed"), std::string::npos) << readFile(log());
-  endMenuAndExpectNothingToGiveBack();
+  WaylandSessionOptions projector;
+  projector.firstOutputWidth = 1920;
+  projector.firstOutputHeight = 1080;
+  for (const WaylandSessionOptions& options : {WaylandSessionOptions{}, projector}) {
+    SCOPED_TRACE(options.firstOutputWidth ? "moved onto a projector" : "one output");
+    std::string why;
+    std::unique_ptr<MutterSession> mutter = MutterSession::start(options, &why);
+    TOV_SKIP_WITHOUT_WAYLAND(mutter, why);
+    ASSERT_NO_FATAL_FAILURE(startMenu(*mutter));
+    // Pressed until the menu is there to move; where it is on the right-hand output already,
+    // the shortcut leaves it.
+    const auto ontoTheProjector = [&] { mutter->pressKeys({0xffeb, 0xffe1, 0xff53}); };  // Super, Shift, Right
+    bool shown = screenShows(*mutter, "m4.jpg", options.firstOutputWidth ? ontoTheProjector : std::function<void()>());
+    if (!shown) keepLastShot();
+    ASSERT_TRUE(shown) << "middle " << middleDifference_ << ", top " << topDifference_ << "\n" << readFile(log());
+    const double scale = std::min(mutter->width() / 800.0, mutter->height() / 600.0);
+    ASSERT_TRUE(mutter->movePointerTo(kEnglish.x * scale, kEnglish.y * scale, &why)) << why;
+    ASSERT_TRUE(mutter->click(&why)) << why;
+    shown = screenShows(*mutter, "m7e.jpg");
+    if (!shown) keepLastShot();
+    EXPECT_TRUE(shown) << "the English name screen did not follow; middle " << middleDifference_ << "\n"
+                       << readFile(log());
+    // The pointer has been over the hand cursor's controls: Qt drew the menu's cursors.
+    EXPECT_EQ(readFile(log()).find("mmap failed"), std::string::npos) << readFile(log());
+    endMenuAndExpectNothingToGiveBack();
+    menu_.reset();
+  }
 }
 
 // The advertisement screen is a window of its own: over the full-screen menu only a full-screen

@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (wayland) {
-    tov::WaylandPlatform platform({1024, 768, 60}, 800, 600, argv[0], tov::wayland::Desktop::Other);
+    tov::WaylandPlatform platform({60}, 800, 600, argv[0], tov::wayland::Desktop::Other);
     // The menu's own end exchanges the buttons back before the services go.
     swapUntilTerminated(*platform.services().pointer);
     platform.services().pointer->setButtonsSwapped(false);

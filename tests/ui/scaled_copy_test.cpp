@@ -19,7 +19,7 @@ QImage numberedPicture(int width, int height) {
 
 TEST(ScaledCopy, EachScreenPixelShowsTheFormPixelThatThePointerThereReaches) {
   const double scales[] = {1.28, 1.8, 1.35, 2.0, 2.5, 3.2, 4.5, 0.8, 1.0};
-  const QPoint origin(133, 7);  // the content's place in the window, in form pixels
+  const QPoint origin(133, 7);  // the content's place on the screen, in form pixels
   const QImage form = numberedPicture(80, 60);
   for (double scale : scales) {
     const QTransform toScreen = QTransform::fromTranslate(origin.x(), origin.y()) * QTransform::fromScale(scale, scale);
@@ -27,13 +27,19 @@ TEST(ScaledCopy, EachScreenPixelShowsTheFormPixelThatThePointerThereReaches) {
     screen.fill(Qt::black);
     const QRect shown = screenPixelsOf(QRectF(0, 0, 80, 60), toScreen);
     copyScaledNearest(form, toScreen, screen, shown);
-    for (int y = shown.top(); y <= shown.bottom(); ++y)
-      for (int x = shown.left(); x <= shown.right(); ++x) {
-        // The pointer's hot spot on screen pixel (x, y) arrives in window coordinates.
-        const QPoint reached = ControlHost::contentPointAt(QPointF(x / scale, y / scale), scale, QPointF(origin));
-        ASSERT_TRUE(form.rect().contains(reached)) << scale << ": " << x << ", " << y;
-        ASSERT_EQ(screen.pixel(x, y), form.pixel(reached)) << scale << ": " << x << ", " << y;
-      }
+    // Scaled by the form itself in a window of the screen's pixels, or by the toolkit's
+    // device pixel ratio (an output of scale 2).
+    for (const double devicePixelRatio : {1.0, scale}) {
+      const double formScale = scale / devicePixelRatio;
+      for (int y = shown.top(); y <= shown.bottom(); ++y)
+        for (int x = shown.left(); x <= shown.right(); ++x) {
+          // The pointer's hot spot on screen pixel (x, y) arrives in window coordinates.
+          const QPoint reached = ControlHost::contentPointAt(QPointF(x, y) / devicePixelRatio, devicePixelRatio,
+                                                             formScale, QPointF(origin) * formScale);
+          ASSERT_TRUE(form.rect().contains(reached)) << scale << ": " << x << ", " << y;
+          ASSERT_EQ(screen.pixel(x, y), form.pixel(reached)) << scale << ": " << x << ", " << y;
+        }
+    }
     EXPECT_EQ(screen.pixel(shown.left() - 1, shown.top()), 0xFF000000u) << scale << ": nothing left of the form";
   }
 }
@@ -51,6 +57,20 @@ TEST(ScaledCopy, NeighbouringRepaintsShareNoScreenPixelAndLeaveNoneOut) {
       EXPECT_EQ(right.right(), whole.right());
     }
   }
+}
+
+TEST(ScaledCopy, TheFormFillsItsWindowOneWayWithItsAspectKept) {
+  struct Case {
+    int windowWidth, windowHeight;
+    double expected;
+  };
+  const Case cases[] = {
+      {1024, 768, 1.28}, {1920, 1080, 1.8}, {1366, 768, 1.28}, {800, 600, 1.0},
+      {1080, 1920, 1.35}, {640, 480, 0.8}, {0, 768, 1.0}, {1024, -1, 1.0},
+  };
+  for (const Case& c : cases)
+    EXPECT_DOUBLE_EQ(presentationScale(c.windowWidth, c.windowHeight, 800, 600), c.expected)
+        << c.windowWidth << " x " << c.windowHeight;
 }
 
 }  // namespace

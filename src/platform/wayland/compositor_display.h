@@ -1,8 +1,8 @@
 #pragma once
 // The display of a Wayland session. The compositor owns the outputs' modes and lets no
 // client change them, so the menu does not switch: its window is made full screen and the
-// toolkit draws it scaled to the output. To the menu the display therefore runs at the
-// size it is presented at, in 32 bits, at the output's refresh rate; that is the one mode
+// form draws itself scaled to fill it. To the menu the display therefore runs at the
+// size it is presented at, in 32 bits, at the first output's refresh rate; that is the one mode
 // there is, and setting it changes nothing.
 
 #include "platform/display.h"

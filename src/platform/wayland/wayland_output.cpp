@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <memory>
-#include <utility>
 
 namespace tov::wayland {
 
@@ -12,44 +11,33 @@ namespace {
 
 struct OutputState {
   wl_output* output = nullptr;
-  int modeWidth = 0;
-  int modeHeight = 0;
   int refreshMilliHz = 0;
-  int scale = 1;
-  bool turned = false;  // a quarter turn either way: the mode's width runs up the screen
   bool haveMode = false;
 };
 
-void onGeometry(void* data, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*,
-                int32_t transform) {
-  static_cast<OutputState*>(data)->turned = (transform & 1) != 0;  // 90, 270 and their flips
-}
+void onGeometry(void*, wl_output*, int32_t, int32_t, int32_t, int32_t, int32_t, const char*, const char*, int32_t) {}
 
 void onMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t refresh) {
   if (!(flags & WL_OUTPUT_MODE_CURRENT)) return;
   auto* state = static_cast<OutputState*>(data);
-  state->modeWidth = width;
-  state->modeHeight = height;
   state->refreshMilliHz = refresh;
   state->haveMode = width > 0 && height > 0;
 }
 
 void onDone(void*, wl_output*) {}
 
-void onScale(void* data, wl_output*, int32_t factor) {
-  if (factor > 0) static_cast<OutputState*>(data)->scale = factor;
-}
+void onScale(void*, wl_output*, int32_t) {}
 
 void onText(void*, wl_output*, const char*) {}
 
 const wl_output_listener kOutputListener = {onGeometry, onMode, onDone, onScale, onText, onText};
 
-void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
+void onGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t) {
   auto* state = static_cast<OutputState*>(data);
   // The first output announced is the one the toolkit calls primary.
   if (state->output || std::strcmp(interface, wl_output_interface.name) != 0) return;
-  const uint32_t bound = version < 2 ? version : 2;  // 2 brings the scale
-  state->output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, bound));
+  // Version 1 tells the mode, all that is asked for.
+  state->output = static_cast<wl_output*>(wl_registry_bind(registry, name, &wl_output_interface, 1));
   wl_output_add_listener(state->output, &kOutputListener, state);
 }
 
@@ -63,7 +51,7 @@ struct DisplayCloser {
 
 }  // namespace
 
-std::optional<OutputSize> firstOutputSize(const char* displayName, std::string* error) {
+std::optional<OutputRate> firstOutputRate(const char* displayName, std::string* error) {
   std::unique_ptr<wl_display, DisplayCloser> display(wl_display_connect(displayName));
   if (!display) {
     if (error) *error = "Cannot connect to the Wayland compositor";
@@ -80,10 +68,7 @@ std::optional<OutputSize> firstOutputSize(const char* displayName, std::string* 
     if (error) *error = "The Wayland compositor announces no output";
     return std::nullopt;
   }
-  int width = state.modeWidth / state.scale;
-  int height = state.modeHeight / state.scale;
-  if (state.turned) std::swap(width, height);
-  return OutputSize{width, height, (state.refreshMilliHz + 500) / 1000};
+  return OutputRate{(state.refreshMilliHz + 500) / 1000};
 }
 
 }  // namespace tov::wayland

@@ -1,16 +1,15 @@
 #pragma once
-// The output a Wayland compositor shows a full-screen window on first, as the compositor
-// announces it. Asked on a short connection of our own before the toolkit connects, since
-// the menu's scale follows from it and must be known before any window exists.
+// The first output a Wayland compositor announces, asked on a short connection of our own
+// before the toolkit connects: whether the compositor answers at all decides the session
+// before any window exists, and its refresh rate is the one the display reports. Where the
+// menu's window goes, and at what size, only the window's own configuration tells.
 
 #include <optional>
 #include <string>
 
 namespace tov::wayland {
 
-struct OutputSize {
-  int width = 0;      // in the compositor's own units: the output's pixels over its scale
-  int height = 0;
+struct OutputRate {
   int refreshHz = 0;  // rounded; 0 when the compositor does not say
 };
 
@@ -18,6 +17,6 @@ struct OutputSize {
 // displayName: a socket name or path as WAYLAND_DISPLAY holds it, null for
 // $WAYLAND_DISPLAY. Nothing with the reason in error when no compositor answers or it
 // announces no output with a current mode.
-std::optional<OutputSize> firstOutputSize(const char* displayName, std::string* error);
+std::optional<OutputRate> firstOutputRate(const char* displayName, std::string* error);
 
 }  // namespace tov::wayland

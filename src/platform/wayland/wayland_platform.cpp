@@ -65,10 +65,9 @@ std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, x11::DesktopGuardi
 }
 }  // namespace
 
-WaylandPlatform::WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
+WaylandPlatform::WaylandPlatform(wayland::OutputRate output, int presentedWidth, int presentedHeight,
                                  const std::string& programPath, wayland::Desktop desktop)
-    : output_(output),
-      xwayland_(openXwayland()),
+    : xwayland_(openXwayland()),
       // The guardian gives back desktop settings, and Xwayland's pointer mapping where there is
       // one. It starts at the first report, so a session where nothing is changed never has one.
       xwaylandName_(xwayland_ ? std::getenv("DISPLAY") : ""),

@@ -43,18 +43,17 @@ std::string lockDisplayName(const char* waylandDisplay);
 
 class WaylandPlatform {
  public:
-  // output: what wayland::firstOutputSize() found before the application object was made.
-  // The menu is presented at presentedWidth x presentedHeight, scaled to that output.
+  // output: what wayland::firstOutputRate() found before the application object was made.
+  // The menu is presented at presentedWidth x presentedHeight, scaled to its window.
   // programPath names the lock, as on X11. Make it on the user-interface thread once the
   // application object exists: the termination watch needs its event loop.
   // On GNOME, sway and KDE the mouse hand goes through the desktop's own setting.
-  WaylandPlatform(wayland::OutputSize output, int presentedWidth, int presentedHeight,
+  WaylandPlatform(wayland::OutputRate output, int presentedWidth, int presentedHeight,
                   const std::string& programPath, wayland::Desktop desktop);
   ~WaylandPlatform();
   WaylandPlatform(const WaylandPlatform&) = delete;
   WaylandPlatform& operator=(const WaylandPlatform&) = delete;
 
-  const wayland::OutputSize& output() const { return output_; }
   // Whether the mouse hand goes through a setting of the desktop (GNOME's, sway's, KWin's);
   // elsewhere the compositor lets no client exchange the buttons for the desktop.
   bool desktopExchangesButtons() const { return desktopExchangesButtons_; }
@@ -66,7 +65,6 @@ class WaylandPlatform {
  private:
   void dropXwayland();
 
-  wayland::OutputSize output_;
   // Xwayland, where the session has one: the X programs the menu starts (Wine's among them)
   // see the hot key held there. It outlives everything that uses it.
   std::unique_ptr<x11::Connection> xwayland_;
