@@ -111,6 +111,9 @@ void TForm1::animatetimerTimer() {
     return;
   }
   animatetimer.setEnabled(false);
+  // The first rest is the language screen's: the suite's programs are got ready while the
+  // pupil chooses, without taking time from a frame of the opening animation.
+  prepareProgramStarts();
   if (currentFrame == 12) {
     LaunchActivity(activityPath);
     ShowFrame(returnFrame, language);

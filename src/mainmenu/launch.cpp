@@ -48,6 +48,17 @@ std::string TForm1::folderAsSeenBy(const std::string& program) const {
   return platform_.processes->pathAsSeenBy(program, programFolder);
 }
 
+void TForm1::prepareProgramStarts() {
+  if (programStartsPrepared_) return;
+  programStartsPrepared_ = true;
+  std::vector<std::string> programs;
+  for (int option = 1; option <= 9; ++option)
+    for (const int chosenLanguage : {1, 2})
+      programs.push_back(resolveFileName(programFolder + activityProgramPath(option, chosenLanguage)));
+  programs.push_back(resolveFileName(programFolder + "report/report.exe"));
+  platform_.processes->prepareFor(programs);
+}
+
 void TForm1::startProgram(const std::string& command, const std::string& parameters) {
   startFailed_ = false;
   appExe.setCommand(command);

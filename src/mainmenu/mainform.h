@@ -249,6 +249,9 @@ class TForm1 : public TForm {
   void wireExitEvents();
   void startProgram(const std::string& command, const std::string& parameters);
   std::string folderAsSeenBy(const std::string& program) const;
+  // Lets the starter get ready for the suite's programs (Wine, for Windows ones) while the
+  // pupil is still on the first screens; once.
+  void prepareProgramStarts();
   void startReport();
   void backFromProgram();
   void chooseLanguage(int chosen, const char* soundsFolder);
@@ -263,6 +266,7 @@ class TForm1 : public TForm {
 
   bool destroyed_ = false;
   bool startFailed_ = false;  // the last start failed: its after-start event changes nothing
+  bool programStartsPrepared_ = false;
   std::set<std::string> damagedFramesReported_;  // frame files whose decoding error was shown
 };
 

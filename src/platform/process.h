@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tov {
 
@@ -66,6 +67,12 @@ class IProcessStarter {
 
   // The text the system's own message box shows for a failed start of file.
   virtual std::string failureMessage(int instanceResult, const std::string& file) = 0;
+
+  // Programs that may be started soon (those that do not exist are passed over). A starter
+  // that needs a while to get ready for some of them (Wine, for a Windows program) gets
+  // ready in the background: nothing waits for it, and a start made meanwhile works as
+  // before. Asked once, after the first screen is up.
+  virtual void prepareFor(const std::vector<std::string>& programs) { (void)programs; }
 
   // The form in which program expects a path of ours: unchanged for a native program; for a Windows program, Wine's form of it (Z: and backslashes), a folder (ending in "/") keeping its closing separator.
   virtual std::string pathAsSeenBy(const std::string& program, const std::string& path) = 0;

@@ -705,5 +705,26 @@ TEST_F(SchoolSuiteEndToEnd, UpperCaseNamesAndWindowsProgramsWorkAsTheDemoSuiteDo
   ASSERT_NO_FATAL_FAILURE(leaveThroughTheAdvertisement());
 }
 
+// Wine is kept ready while the menu runs, and goes with the menu however it ends: by SIGTERM
+// (the menu's own orderly end) or by SIGKILL (no code of the menu runs).
+class SchoolSuiteMenuEnd : public SchoolSuiteEndToEnd, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SchoolSuiteMenuEnd, LeavesNoWineServerBehind) {
+  ASSERT_NO_FATAL_FAILURE(toLanguageScreen());
+  const std::string prefix = winePrefix().string();
+  ASSERT_TRUE(session_->waitFor([&] { return !wineServersOf(prefix).empty(); }, 60000))
+      << "Wine is not kept ready while the menu runs; " << menuLog();
+
+  ::kill(menu_->pid(), GetParam());
+  ASSERT_TRUE(menu_->wait(kWindowMs).has_value()) << "the menu did not end";
+  EXPECT_TRUE(session_->waitFor([&] { return wineServersOf(prefix).empty(); }, 60000))
+      << "a Wine server of " << prefix << " outlived the menu";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SchoolSuiteMenuEnd, ::testing::Values(SIGTERM, SIGKILL),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return std::string(info.param == SIGKILL ? "Killed" : "Terminated");
+                         });
+
 }  // namespace
 }  // namespace tov::test

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -29,6 +30,7 @@
 #include "starter/starter_testing.h"
 #include "support/shell_text.h"
 #include "support/child_process.h"
+#include "support/processes.h"
 
 namespace tov::posix {
 namespace {
@@ -264,6 +266,104 @@ TEST_F(RealWine, EndIsSeenOnlyAfterTheProgramEnded) {
   EXPECT_EQ(starter->poll(result.process).exitCode, 0);
   starter->release(result.process);
 }
+
+// Wine kept ready as the menu asks after its first frame: a pupil's start made while Wine is
+// still coming up works, and nothing of Wine outlives the starter.
+TEST_F(RealWine, KeptWineLetsAStartThroughAndEndsWithTheStarter) {
+  starter->prepareFor({program});
+  const StartResult result = startWithOutputToFile(StartRequest{ShellVerb::Open, program, "", "", 5});
+  ASSERT_EQ(result.instanceResult, kStartSucceeded);
+  EXPECT_EQ(pollUntilEnded(result.process).exitCode, 0);
+  starter->release(result.process);
+  EXPECT_EQ(standinStarts(log).size(), 1u) << test::readText(wineOutput);
+  ASSERT_FALSE(test::wineServersOf(kWinePrefix).empty()) << "Wine is kept while the starter lasts";
+
+  starter.reset();
+  EXPECT_TRUE(test::pollUntil([] { return test::wineServersOf(kWinePrefix).empty(); }, 60000))
+      << "a Wine server of " << kWinePrefix << " outlived the starter";
+}
+
+// ---------------------------------------------------------------------------------------------
+// Wine kept ready, with a stand-in for wine that stays until its input ends
+
+struct KeepingCase {
+  const char* name;
+  friend void PrintTo(const KeepingCase& c, std::ostream* out) { *out << c.name; }
+  enum Prefix { Missing, Outdated, Current, UpdatesDisabled } prefix;
+  bool windowsProgram;  // among the programs prepared for
+  bool kept;
+};
+
+class WineKeeping : public ::testing::TestWithParam<KeepingCase> {
+ protected:
+  ~WineKeeping() override { EXPECT_EQ(test::zombieChildren(), std::vector<std::string>{}); }
+
+  // The prefix's record of the wine.inf it was last brought up to date with.
+  std::string timestampFor(KeepingCase::Prefix prefix, const std::string& wineInf) {
+    struct stat info {};
+    ::stat(wineInf.c_str(), &info);
+    if (prefix == KeepingCase::UpdatesDisabled) return "disable\n";
+    return std::to_string(info.st_mtime - (prefix == KeepingCase::Outdated ? 1 : 0)) + "\n";
+  }
+
+  // The keeper, while it runs: the stand-in for wine is the only child called so.
+  std::optional<pid_t> runningWine() {
+    for (const test::ProcessStatus& child : test::childrenOf(::getpid()))
+      if (child.name == "wine" && child.state != 'Z') return child.pid;
+    return std::nullopt;
+  }
+
+  test::ScratchFolder scratch;
+  test::ScopedEnvironment environment;
+};
+
+TEST_P(WineKeeping, KeepsWineForACurrentPrefixOnlyAndNeverHoldsAStartBack) {
+  const KeepingCase& c = GetParam();
+  // Laid out as Wine's own installations are: bin/wine and share/wine/wine.inf.
+  scratch.folder("bin");
+  scratch.folder("share/wine");
+  const std::string wine = scratch.recorder(
+      "bin/wine", "echo \"$WINEPREFIX\" > \"$RECORD.prefix\"\ncat > /dev/null\ntouch \"$RECORD.ended\"");
+  const std::string wineInf = scratch.file("share/wine/wine.inf", "");
+  const std::string prefix = scratch.folder("prefix");
+  if (c.prefix != KeepingCase::Missing) {
+    scratch.file("prefix/system.reg", "");
+    scratch.file("prefix/.update-timestamp", timestampFor(c.prefix, wineInf));
+  }
+  environment.set("WINEPREFIX", prefix);
+  const std::string windows = scratch.file("OPSIE1.EXE", windowsImage(ProgramKind::Windows64));
+  const std::string native = scratch.recorder("native");
+  std::optional<pid_t> keeper;
+  {
+    PosixProcessStarter starter(HelperPrograms{}, WineSetup{wine, scratch / "no-loader"});
+    starter.prepareFor(c.windowsProgram ? std::vector<std::string>{scratch / "missing.exe", native, windows}
+                                        : std::vector<std::string>{native});
+    keeper = runningWine();
+    EXPECT_EQ(keeper.has_value(), c.kept);
+
+    // Started at once, and ended while the keeper still waits: nothing waits for Wine.
+    const StartResult result = starter.start(StartRequest{ShellVerb::Open, native, "", "", 5});
+    ASSERT_EQ(result.instanceResult, kStartSucceeded);
+    EXPECT_EQ(starter.wait(result.process).exitCode, 0);
+    starter.release(result.process);
+    if (!keeper) return;
+    EXPECT_FALSE(test::processEnded(*keeper));
+    ASSERT_TRUE(test::serveEventsUntil([&] { return test::exists(wine + ".prefix"); }, 10000));
+    EXPECT_EQ(test::recordedArguments(wine), std::vector<std::string>{"cmd"});
+    EXPECT_EQ(test::readText(wine + ".prefix"), prefix + "\n") << "the prefix the programs are started in";
+  }
+  EXPECT_TRUE(test::exists(wine + ".ended")) << "the keeper's input ends with the starter";
+  EXPECT_TRUE(test::processEnded(*keeper));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, WineKeeping,
+    ::testing::Values(KeepingCase{"CurrentPrefix", KeepingCase::Current, true, true},
+                      KeepingCase{"UpdatesDisabled", KeepingCase::UpdatesDisabled, true, true},
+                      KeepingCase{"NoPrefixYet", KeepingCase::Missing, true, false},
+                      KeepingCase{"PrefixToBeUpdated", KeepingCase::Outdated, true, false},
+                      KeepingCase{"NoWindowsProgram", KeepingCase::Current, false, false}),
+    [](const ::testing::TestParamInfo<KeepingCase>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------------
 // Finding wine and what is missing, with stand-ins for wine itself

@@ -1,5 +1,8 @@
 #include "support/processes.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -37,6 +40,26 @@ std::vector<ProcessStatus> childrenOf(pid_t parent) {
 bool processEnded(pid_t pid) {
   const auto status = processStatus(pid);
   return !status || status->state == 'Z';
+}
+
+std::vector<pid_t> wineServersOf(const std::string& prefix) {
+  struct stat info {};
+  if (::stat(prefix.c_str(), &info) != 0) return {};
+  char folder[64];
+  std::snprintf(folder, sizeof folder, "/server-%llx-%llx", static_cast<unsigned long long>(info.st_dev),
+                static_cast<unsigned long long>(info.st_ino));
+  std::vector<pid_t> servers;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;  // not a process
+    const pid_t pid = pid_t(std::atol(name.c_str()));
+    const auto status = processStatus(pid);
+    if (!status || status->state == 'Z' || !status->name.starts_with("wineserver")) continue;
+    std::error_code gone;
+    const std::filesystem::path cwd = std::filesystem::read_symlink(entry.path() / "cwd", gone);
+    if (cwd.string().ends_with(folder) || std::filesystem::equivalent(cwd, prefix, gone)) servers.push_back(pid);
+  }
+  return servers;
 }
 
 }  // namespace tov::test

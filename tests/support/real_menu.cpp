@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "support/shell_text.h"
 
 namespace tov::test {
@@ -10,8 +12,10 @@ namespace tov::test {
 namespace fs = std::filesystem;
 
 fs::path folderForThisTest(const std::string& prefix) {
-  return fs::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()) + "-" +
-                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  // A parameterised test's name ends in "/CASE": one folder name all the same.
+  std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  std::replace(test.begin(), test.end(), '/', '-');
+  return fs::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()) + "-" + test);
 }
 
 void copyDemoFolder(const fs::path& folder) {

@@ -449,6 +449,23 @@ std::string PosixProcessStarter::noAssociationMessage(const std::string& file) {
   return formatError(ErrorCode::StartNoAssociation, file);
 }
 
+void PosixProcessStarter::prepareFor(const std::vector<std::string>& programs) {
+  if (prepared_) return;
+  prepared_ = true;
+  for (const std::string& program : programs) {
+    if (program.empty() || hasNul(program)) continue;
+    const ProgramKind kind = programKindOf(locate(program));
+    if (!isWindows(kind)) continue;
+    const WineFound wine = findWine(wine_, kind);
+    if (wine.shortfall != WineShortfall::None) continue;
+    // Exactly the environment a Windows program gets, so that the same prefix and display
+    // are kept ready.
+    const std::vector<std::string> environment = wineEnvironment(childEnvironment());
+    if (winePrefixIsCurrent(environment, wine.program)) wineKeeper_ = WineKeeper::start(wine.program, environment);
+    return;
+  }
+}
+
 std::string PosixProcessStarter::pathAsSeenBy(const std::string& program, const std::string& path) {
   if (path.empty() || hasNul(program) || !isWindows(programKindOf(locate(program)))) return path;
   // Windows resolves "." and ".." by the path's text, not through links: so does this.

@@ -13,6 +13,9 @@
 // DESKTOP_STARTUP_ID) is never handed on: it was given for this process's first window, and
 // a child showing a window with it would take the focus with a token already used.
 //
+// A suite that holds Windows programs gets Wine kept ready (wine_keeper.h) from prepareFor()
+// on, in the environment and prefix its programs will be started with, until the starter goes.
+//
 // Every child gets a process group of its own, so that a Ctrl+C or hang-up meant for the
 // menu's terminal does not end the pupil's activity with it (on Windows a started program is
 // just as independent of its starter). Children still running when the starter goes are left
@@ -28,6 +31,7 @@
 
 #include "platform/posix/program_kind.h"
 #include "platform/posix/wine.h"
+#include "platform/posix/wine_keeper.h"
 #include "platform/process.h"
 
 class QObject;
@@ -63,6 +67,9 @@ class PosixProcessStarter : public IProcessStarter {
   void release(ProcessHandle process) override;
   std::string failureMessage(int instanceResult, const std::string& file) override;
   std::string pathAsSeenBy(const std::string& program, const std::string& path) override;
+  // Keeps Wine ready when one of programs is a Windows program that Wine can run, and the
+  // prefix needs no making or update (winePrefixIsCurrent). Reads only the programs' headers.
+  void prepareFor(const std::vector<std::string>& programs) override;
 
  private:
   struct Child {
@@ -93,6 +100,8 @@ class PosixProcessStarter : public IProcessStarter {
   // Sweeps queued by the pidfd watchers run in its name, so none outlives this starter.
   std::unique_ptr<QObject> sweepContext_;
   ProcessHandle lastHandle_ = 0;
+  bool prepared_ = false;
+  std::unique_ptr<WineKeeper> wineKeeper_;  // declared last: it goes first, and Wine after it
 };
 
 }  // namespace tov::posix

@@ -19,15 +19,6 @@ bool has32BitPart(const std::string& wine, const std::string& loader32) {
   return programKindOf(wine) == ProgramKind::Native || isExecutableFile(loader32);
 }
 
-std::string_view valueOf(const std::vector<std::string>& environment, std::string_view name) {
-  for (const std::string& entry : environment) {
-    const std::string_view view = entry;
-    if (view.size() > name.size() && view.starts_with(name) && view[name.size()] == '=')
-      return view.substr(name.size() + 1);
-  }
-  return {};
-}
-
 bool namesUtf8(std::string_view locale) {
   std::string lower(locale);
   std::transform(lower.begin(), lower.end(), lower.begin(),
@@ -37,7 +28,7 @@ bool namesUtf8(std::string_view locale) {
 
 bool hasUtf8CharacterLocale(const std::vector<std::string>& environment) {
   for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"})
-    if (const std::string_view value = valueOf(environment, name); !value.empty()) return namesUtf8(value);
+    if (const std::string_view value = environmentValue(environment, name); !value.empty()) return namesUtf8(value);
   return false;  // no locale at all is the "C" locale
 }
 
@@ -49,6 +40,15 @@ void setVariable(std::vector<std::string>& environment, const std::string& name,
 }
 
 }  // namespace
+
+std::string_view environmentValue(const std::vector<std::string>& environment, std::string_view name) {
+  for (const std::string& entry : environment) {
+    const std::string_view view = entry;
+    if (view.size() > name.size() && view.starts_with(name) && view[name.size()] == '=')
+      return view.substr(name.size() + 1);
+  }
+  return {};
+}
 
 WineFound findWine(const WineSetup& setup, ProgramKind kind) {
   const std::string wine = locateWine(setup.wine);
@@ -68,7 +68,7 @@ std::vector<std::string> wineArguments(const std::string& program, const std::ve
 
 std::vector<std::string> wineEnvironment(std::vector<std::string> environment) {
   if (hasUtf8CharacterLocale(environment)) return environment;
-  const std::string variable = valueOf(environment, "LC_ALL").empty() ? "LC_CTYPE" : "LC_ALL";
+  const std::string variable = environmentValue(environment, "LC_ALL").empty() ? "LC_CTYPE" : "LC_ALL";
   setVariable(environment, variable, "C.UTF-8");
   return environment;
 }

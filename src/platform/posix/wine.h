@@ -5,6 +5,7 @@
 // the pupil's name to the program whole.
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/posix/program_kind.h"
@@ -46,5 +47,8 @@ std::vector<std::string> wineArguments(const std::string& program, const std::ve
 // LC_CTYPE and LANG; a name containing "UTF-8" or "utf8" (any case) is UTF-8. Otherwise
 // LC_ALL=C.UTF-8 is set when LC_ALL is set, else LC_CTYPE=C.UTF-8.
 std::vector<std::string> wineEnvironment(std::vector<std::string> environment);
+
+// The value of the first NAME=VALUE entry of environment named name; empty when there is none.
+std::string_view environmentValue(const std::vector<std::string>& environment, std::string_view name);
 
 }  // namespace tov::posix
