@@ -9,6 +9,10 @@
  * carriage return is written as \\, \t, \n or \r, as the Linux stand-in does, so that every
  * start stays exactly one line.
  *
+ * TOVALEER_STANDIN_WINDOW=1 shows a window before the line is written, as a real activity
+ * shows its first window (Wine then starts its desktop process, if it is not running yet);
+ * the window goes with the program.
+ *
  * TOVALEER_STANDIN_DONE_AFTER_MS=N ends it N milliseconds after it has written its line
  * (default: at once), with exit code 0. TOVALEER_STANDIN_END_FILE=FILE creates FILE just
  * before it ends, so that a test can tell the program's own end from its starter's report.
@@ -155,7 +159,28 @@ static void markEnd(void) {
   free(path);
 }
 
+/* A plain top-level window, shown and painted; NULL when it cannot be made. */
+static HWND showWindow(void) {
+  WNDCLASSW windowClass = {0};
+  windowClass.lpfnWndProc = DefWindowProcW;
+  windowClass.hInstance = GetModuleHandleW(NULL);
+  windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = L"standin_windows";
+  if (!RegisterClassW(&windowClass)) return NULL;
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"standin_windows", WS_OVERLAPPEDWINDOW,
+                                CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, NULL, NULL, windowClass.hInstance, NULL);
+  if (!window) return NULL;
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  MSG message;
+  while (PeekMessageW(&message, NULL, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  return window;
+}
+
 int wmain(void) {
+  wchar_t* wanted = variable(L"TOVALEER_STANDIN_WINDOW");
+  if (wanted && !showWindow()) fwprintf(stderr, L"standin_windows: cannot show a window\n");
+  free(wanted);
   wchar_t* logPath = fileFromVariable(L"TOVALEER_STANDIN_LOG");
   if (logPath) {
     wchar_t* line = startLine();
