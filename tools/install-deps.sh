@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev libjpeg-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev
   timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev libwayland-dev wayland-protocols qt6-wayland libglib2.0-dev
   # tests and benchmarks, with the peers the benchmarks compare against
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libpng-dev libspng-dev libstb-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev libpng-dev libspng-dev libstb-dev
   # tests of a real suite's Windows programs: Wine runs them, mingw-w64 builds the Windows stand-in
   wine wine64 g++-mingw-w64-x86-64
   # the test desktop
