@@ -222,10 +222,33 @@ void TForm1::FormActivate() {
   languageSoundsFolder = programFolder + "Sounds-eng/";
   fxSoundsFolder = programFolder + "fxsounds/";
   pupilName.clear();
+  // The music's player may still be reading its sound font: the first frame does not wait
+  // for it. The music starts once it is read, and the intro after it, as ever: a question
+  // about the music is answered before anything moves. Without a first frame the start
+  // keeps its order, music first, then the message that ends the program.
+  if (!music.Ready() && fileExists(resolveFileName(frameFileName(menuFolder, 1, 0)))) {
+    ShowFirstFrame();
+    // Drawn now where the window can already be drawn on, before the reading takes the
+    // processor; elsewhere the window's first paint draws it.
+    repaint();
+    music.WhenReady([this] {
+      StartMusic();
+      StartIntro();
+    });
+    return;
+  }
   StartMusic();
+  ShowFirstFrame();
+  StartIntro();
+}
+
+void TForm1::ShowFirstFrame() {
   currentFrame = 1;
   language = 0;
   ShowFrame(1, 0);
+}
+
+void TForm1::StartIntro() {
   targetFrame = 4;
   animatetimer.setInterval(1000);
   animatetimer.setEnabled(true);

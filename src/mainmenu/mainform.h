@@ -89,6 +89,9 @@ class TForm1 : public TForm {
 
   void FormCreate();
   void FormActivate();
+  // Frame 1, the start screen; then the intro's run to the language screen (frames 2 to 4).
+  void ShowFirstFrame();
+  void StartIntro();
   void FormDestroy();
   void closetimerTimer();
 

@@ -45,6 +45,14 @@ class IMusicPlayer {
   // user-interface thread. No error is reported to the caller.
   virtual void play() = 0;
   virtual void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) = 0;
+
+  // Whether the player has finished setting itself up (a synthesizer reading its sound font
+  // in the background), so that open() answers without waiting for it. open() works before
+  // too; it then waits.
+  virtual bool isReady() const { return true; }
+  // Runs ready on the user-interface thread once the player is ready: at once when it is,
+  // else from the event loop.
+  virtual void whenReady(std::function<void()> ready) { ready(); }
 };
 
 }  // namespace tov

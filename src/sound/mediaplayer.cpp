@@ -39,6 +39,12 @@ void TMediaPlayer::Play() {
   if (player_.isOpen()) player_.play();
 }
 
+void TMediaPlayer::WhenReady(std::function<void()> ready) {
+  player_.whenReady([link = std::weak_ptr<Link>(link_), ready = std::move(ready)] {
+    if (link.lock()) ready();
+  });
+}
+
 void TMediaPlayer::notify(MusicNotifyKind kind) {
   notifyValue_ = kind;
   if (OnNotify) OnNotify(this);

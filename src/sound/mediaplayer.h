@@ -32,6 +32,13 @@ class TMediaPlayer {
   void Rewind();
   void Play();
 
+  // Whether Open would answer at once: the platform's player may still be setting itself up
+  // (reading a sound font) after the program's start.
+  bool Ready() const { return player_.isReady(); }
+  // Runs ready once Open would answer at once: now, or later from the event loop. Nothing
+  // runs after this object is gone.
+  void WhenReady(std::function<void()> ready);
+
   // The kind of the last notification; Successful before the first.
   MusicNotifyKind NotifyValue() const { return notifyValue_; }
 

@@ -230,5 +230,78 @@ TEST_F(SdlMusicPlayerTest, OpenFailsWhenTheChosenSoundFontCannotBeLoaded) {
   }
 }
 
+// Getting ready reads the sound font on a thread of its own: the answer comes from the event
+// loop, on the user-interface thread. An open meanwhile waits for the reading.
+TEST_F(SdlMusicPlayerTest, GetsReadyInTheBackgroundAndAnOpenMeanwhileWaitsForIt) {
+  for (const bool openAtOnce : {false, true}) {
+    SCOPED_TRACE(openAtOnce ? "open at once" : "open when ready");
+    openAudio();
+    IMusicPlayer& music = audio_->music();
+    EXPECT_FALSE(music.isReady());
+    int ready = 0;
+    bool onUserInterfaceThread = false;
+    music.whenReady([&] {
+      ++ready;
+      onUserInterfaceThread = QThread::currentThread() == QCoreApplication::instance()->thread();
+    });
+    EXPECT_EQ(ready, 0);
+    if (openAtOnce) {
+      music.open(shortPiece_);
+      EXPECT_TRUE(music.isReady());
+    }
+    ASSERT_TRUE(waitFor([&] { return ready == 1; }, 10000));
+    EXPECT_TRUE(onUserInterfaceThread);
+    music.whenReady([&] { ++ready; });
+    EXPECT_EQ(ready, 2) << "a ready player answers at once";
+    if (!openAtOnce) music.open(shortPiece_);
+    kinds_.clear();
+    music.play();
+    waitForNotifications(1);
+    EXPECT_EQ(kinds_, Kinds{MusicNotifyKind::Successful});
+    audio_.reset();
+    EXPECT_GT(loudness(disk_.leftChannel()).peak, 2000) << "FluidSynth rendered nothing";
+  }
+}
+
+// A sound font that cannot be read leaves the player ready all the same; every open says
+// why, the first with what the background reading met, the next ones trying again.
+TEST_F(SdlMusicPlayerTest, AFailedReadingIsToldByEveryOpen) {
+  const std::string notAFont = disk_.path("font.sf2");
+  ASSERT_TRUE(writeFile(notAFont, std::vector<std::uint8_t>(64, 0x42)));
+  const std::string missing = disk_.path("missing.sf2");
+  const struct {
+    std::string font;
+    std::string reason;
+  } cases[] = {{missing, "The sound font " + missing + " named by TOVALEER_SOUNDFONT"},
+               {notAFont, "Cannot load the sound font " + notAFont}};
+  for (const auto& c : cases) {
+    ScopedEnvironment font(sdl::kSoundFontVariable, c.font.c_str());
+    openAudio();
+    int ready = 0;
+    audio_->music().whenReady([&] { ++ready; });
+    ASSERT_TRUE(waitFor([&] { return ready == 1; }, 10000)) << c.font;
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+      try {
+        audio_->music().open(shortPiece_);
+        ADD_FAILURE() << "opened with " << c.font << ", attempt " << attempt;
+      } catch (const EMCIDeviceError& error) {
+        EXPECT_NE(error.message().find(c.reason), std::string::npos) << error.message();
+      }
+    }
+    audio_.reset();
+  }
+}
+
+// The player may go while its sound font is still being read: the reading's end reaches
+// nobody.
+TEST_F(SdlMusicPlayerTest, GoesAwayWhileItsSoundFontIsRead) {
+  openAudio();
+  int ready = 0;
+  audio_->music().whenReady([&] { ++ready; });
+  audio_.reset();
+  waitFor([] { return false; }, 300);
+  EXPECT_EQ(ready, 0);
+}
+
 }  // namespace
 }  // namespace tov::test

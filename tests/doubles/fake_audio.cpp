@@ -45,6 +45,20 @@ void FakeMusicPlayer::setNotifyHandler(std::function<void(MusicNotifyKind)> hand
   handler_ = std::move(handler);
 }
 
+void FakeMusicPlayer::whenReady(std::function<void()> handler) {
+  if (ready)
+    handler();
+  else
+    readyHandlers_.push_back(std::move(handler));
+}
+
+void FakeMusicPlayer::becomeReady() {
+  ready = true;
+  auto handlers = std::move(readyHandlers_);
+  readyHandlers_.clear();
+  for (auto& handler : handlers) handler();
+}
+
 void FakeMusicPlayer::notify(MusicNotifyKind kind) {
   playing_ = false;
   if (handler_) handler_(kind);

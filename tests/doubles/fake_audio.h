@@ -42,6 +42,12 @@ class FakeMusicPlayer : public IMusicPlayer {
   void play() override;
   void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) override;
 
+  // Not ready: whenReady() keeps its handlers until becomeReady() runs them.
+  bool ready = true;
+  bool isReady() const override { return ready; }
+  void whenReady(std::function<void()> handler) override;
+  void becomeReady();
+
   bool hasNotifyHandler() const { return static_cast<bool>(handler_); }
   // A notification delivered now, through the current handler.
   void notify(MusicNotifyKind kind);
@@ -58,6 +64,7 @@ class FakeMusicPlayer : public IMusicPlayer {
   std::function<void(MusicNotifyKind)> handler_;
   std::function<void(MusicNotifyKind)> pieceHandler_;  // captured by play()
   std::vector<std::pair<std::function<void(MusicNotifyKind)>, MusicNotifyKind>> queued_;
+  std::vector<std::function<void()>> readyHandlers_;
 };
 
 }  // namespace tov::test

@@ -272,6 +272,57 @@ TEST_F(MusicTest, ARandomPieceThatCannotOpenIsReportedThroughTheNotification) {
   EXPECT_EQ(messages[0].kind, MsgDlgType::mtError);
 }
 
+// A player still reading its sound font when the form is activated: frame 1 comes at once,
+// the music once the player is ready, and the intro only after the music's start, so that
+// its question, when the tune cannot be opened, is answered before anything moves.
+class MusicOfAPlayerSettingUp : public MusicTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(MusicOfAPlayerSettingUp, WaitsForThePlayerAfterTheFirstFrame) {
+  const bool opens = GetParam();
+  writeMidi("mm8-select.mid");
+  writeFrames({"m1.jpg"});
+  platform.music.ready = false;
+  platform.music.failAllOpens = !opens;
+  Application::setMessageHandler([this](const Application::MessageRequest& request) {
+    messages.push_back(request);
+    return ModalResult::mrNo;
+  });
+  RecordingForm& menu = createForm();
+  menu.show();
+  ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
+  EXPECT_TRUE(platform.music.calls.empty());
+  EXPECT_TRUE(messages.empty());
+  EXPECT_FALSE(menu.animatetimer.Enabled()) << "the intro waits for the music";
+
+  platform.music.becomeReady();
+  EXPECT_EQ(calls("open"), (std::vector<std::string>{music("mm8-select.mid")}));
+  EXPECT_EQ(calls("play").size(), opens ? 1u : 0u);
+  EXPECT_EQ(messages.size(), opens ? 0u : 1u);
+  EXPECT_EQ(menu.musicPending, !opens);
+  EXPECT_TRUE(menu.animatetimer.Enabled());
+  EXPECT_EQ(menu.animatetimer.Interval(), 1000u);
+  EXPECT_EQ(menu.targetFrame, 4);
+  menu.animatetimer.setEnabled(false);
+}
+
+INSTANTIATE_TEST_SUITE_P(TuneOpens, MusicOfAPlayerSettingUp, ::testing::Bool());
+
+// Without frame 1 the start keeps its order: the music, then the message that ends it.
+TEST_F(MusicTest, WithoutAFirstFrameTheMusicStillComesFirst) {
+  writeMidi("mm8-select.mid");
+  platform.music.ready = false;
+  Application::setMessageHandler([this](const Application::MessageRequest& request) {
+    messages.push_back(request);
+    EXPECT_EQ(calls("play").size(), 1u) << "the tune plays before the message";
+    return ModalResult::mrOk;
+  });
+  RecordingForm& menu = createForm();
+  menu.show();
+  ASSERT_TRUE(serveUntil([&] { return !messages.empty(); }, 2000));
+  EXPECT_EQ(messages[0].text, kMissingFrameMessage);
+  menu.animatetimer.setEnabled(false);
+}
+
 TEST_F(MenuTest, SoundsPlayThroughTheWavePlayerAndMissingOnesAreSkipped) {
   writeFrames({"m1.jpg", "m2.jpg", "m7e.jpg"});
   // A minimal RIFF WAVE header: the codes at 0, 8 and 12 and the format fields to offset 34.

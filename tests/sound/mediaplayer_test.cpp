@@ -87,5 +87,22 @@ TEST(MediaPlayerTest, DestructionClosesTheDeviceAndDropsLateNotifications) {
   EXPECT_EQ(device.calls.size(), before);
 }
 
+// A handler waiting for the device runs once the device is ready, and never once the player
+// has gone: it belongs to the form that owned the player.
+TEST(MediaPlayerTest, ReadyHandlersRunWhenTheDeviceIsReadyWhileThePlayerLives) {
+  for (const bool playerLives : {true, false}) {
+    test::FakeMusicPlayer device;
+    device.ready = false;
+    int ran = 0;
+    auto player = std::make_unique<TMediaPlayer>(device);
+    EXPECT_FALSE(player->Ready());
+    player->WhenReady([&] { ++ran; });
+    EXPECT_EQ(ran, 0);
+    if (!playerLives) player.reset();
+    device.becomeReady();
+    EXPECT_EQ(ran, playerLives ? 1 : 0) << "player lives: " << playerLives;
+  }
+}
+
 }  // namespace
 }  // namespace tov

@@ -30,12 +30,78 @@ std::vector<std::uint8_t> readMidiFile(const std::string& path) {
 SdlMusicPlayer::SdlMusicPlayer(std::string deviceError) : deviceError_(std::move(deviceError)) {}
 
 // The audio thread no longer renders (the device closes before its players go), so the
-// sequencer needs no lock here.
-SdlMusicPlayer::~SdlMusicPlayer() = default;
+// sequencer needs no lock here. The reading thread may still post its end: the queued call
+// goes with userInterfaceThread_.
+SdlMusicPlayer::~SdlMusicPlayer() {
+  if (loading_.valid()) loading_.wait();
+}
+
+// The font is looked up here, on the user-interface thread, which alone changes the
+// environment; only the reading goes to the other thread.
+void SdlMusicPlayer::startLoading() {
+  std::string soundFont;
+  try {
+    soundFont = findSoundFont();
+  } catch (...) {
+    loadFailure_ = std::current_exception();
+    return;
+  }
+  loading_ = std::async(std::launch::async, [this, soundFont] {
+    std::unique_ptr<FluidSynthesizer> synthesizer;
+    std::exception_ptr failure;
+    try {
+      synthesizer = std::make_unique<FluidSynthesizer>(soundFont, kSampleRate);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    // Ended either way: whoever waits for the player hears of it, and open() of the failure.
+    QMetaObject::invokeMethod(&userInterfaceThread_, [this] { loadingEnded(); }, Qt::QueuedConnection);
+    if (failure) std::rethrow_exception(failure);
+    return synthesizer;
+  });
+}
+
+void SdlMusicPlayer::collectLoaded() {
+  if (!loading_.valid()) return;
+  try {
+    std::unique_ptr<FluidSynthesizer> synthesizer = loading_.get();
+    std::lock_guard lock(mutex_);
+    sequencer_.adopt(std::move(synthesizer));
+  } catch (...) {
+    loadFailure_ = std::current_exception();
+  }
+}
+
+void SdlMusicPlayer::loadingEnded() {
+  collectLoaded();
+  const std::vector<std::function<void()>> handlers = std::move(readyHandlers_);
+  readyHandlers_.clear();
+  for (const auto& handler : handlers) handler();
+}
+
+bool SdlMusicPlayer::isReady() const {
+  if (!deviceError_.empty() || loadFailure_) return true;
+  if (loading_.valid()) return false;
+  std::lock_guard lock(mutex_);
+  return sequencer_.hasSynthesizer();
+}
+
+void SdlMusicPlayer::whenReady(std::function<void()> ready) {
+  if (isReady()) {
+    ready();
+    return;
+  }
+  readyHandlers_.push_back(std::move(ready));
+  if (!loading_.valid()) startLoading();
+  // A sound font that cannot even be found is known at once.
+  if (!loading_.valid()) loadingEnded();
+}
 
 void SdlMusicPlayer::open(const std::string& path) {
   close();
   if (!deviceError_.empty()) throw EMCIDeviceError(deviceError_);
+  collectLoaded();
+  if (loadFailure_) std::rethrow_exception(std::exchange(loadFailure_, nullptr));
   ensureSynthesizer();
   std::vector<std::uint8_t> smf = readMidiFile(path);
   if (!isPlayableMidiFile(smf)) throw EMCIDeviceError(ErrorCode::NotAMidiFile, path);
@@ -100,7 +166,8 @@ void SdlMusicPlayer::mixMusic(void* player, std::uint8_t* stream, int length) {
     self->post(MusicNotifyKind::Successful);
 }
 
-// The sound font is loaded once, at the first open, and kept: see FluidSequencer.
+// The sound font is loaded once and kept (see FluidSequencer): by the reading that began
+// with the player, or, when that failed, by the next open that finds none.
 void SdlMusicPlayer::ensureSynthesizer() {
   {
     std::lock_guard lock(mutex_);

@@ -13,9 +13,13 @@
 // go to the handler set at delivery time; none arrives after the player is gone.
 
 #include <QObject>
+#include <exception>
 #include <functional>
+#include <future>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/audio.h"
 #include "platform/sdl/fluid_sequencer.h"
@@ -27,6 +31,7 @@ class SdlMusicPlayer final : public IMusicPlayer {
   // Create and use on the user-interface thread. deviceError: empty when the audio device
   // is open, else the reason every open() fails with.
   explicit SdlMusicPlayer(std::string deviceError);
+  // Waits for the sound font's reading, if it still runs.
   ~SdlMusicPlayer() override;
   SdlMusicPlayer(const SdlMusicPlayer&) = delete;
   SdlMusicPlayer& operator=(const SdlMusicPlayer&) = delete;
@@ -38,12 +43,22 @@ class SdlMusicPlayer final : public IMusicPlayer {
   void play() override;
   // The handler must not throw: Qt's event delivery does not carry exceptions.
   void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) override;
+  // Ready once the sound font has been read, or could not be: then an open() reports why.
+  // The first whenReady() has it read on a thread of its own (tens of milliseconds); an
+  // open() before reads it itself.
+  bool isReady() const override;
+  void whenReady(std::function<void()> ready) override;
 
   // The music stream of SDL_mixer (Mix_HookMusic), on the audio thread: the device's
   // interleaved 16-bit stereo, length in bytes.
   static void mixMusic(void* player, std::uint8_t* stream, int length);
 
  private:
+  void startLoading();
+  // Takes what the background reading made, waiting for it if it still runs: the
+  // synthesizer, or the failure that the next open() reports.
+  void collectLoaded();
+  void loadingEnded();
   void ensureSynthesizer();
   // Queues a notification to the user-interface thread; callable from any thread.
   void post(MusicNotifyKind kind);
@@ -51,10 +66,16 @@ class SdlMusicPlayer final : public IMusicPlayer {
   const std::string deviceError_;
   bool open_ = false;                               // user-interface thread only
   std::function<void(MusicNotifyKind)> handler_;    // user-interface thread only
+  // The sound font's reading in the background, until collected; its failure, until an
+  // open() reports it. Then every open() tries again itself, as a first one would. All of
+  // them on the user-interface thread only.
+  std::future<std::unique_ptr<FluidSynthesizer>> loading_;
+  std::exception_ptr loadFailure_;
+  std::vector<std::function<void()>> readyHandlers_;
   // Serializes the sequencer between the user-interface thread and the audio thread.
   // Nothing of SDL is called while it is held: the audio thread holds SDL's lock when it
   // takes this one.
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   FluidSequencer sequencer_;
   // Notifications are delivered through it; being destroyed first, it takes the ones still
   // queued with it.
