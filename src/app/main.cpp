@@ -99,6 +99,9 @@ bool openServices(const std::optional<tov::wayland::OutputRate>& waylandOutput, 
   services.x11Instance = std::make_unique<tov::X11InstanceServices>(services.x11->connection(), programPath);
   services.platform = services.x11->services();
   services.x11Instance->addTo(services.platform);
+  // The guardian starts beside the rest of the start-up; a second copy changes nothing and
+  // needs none.
+  if (!services.platform.instanceLock->alreadyRunning()) services.x11->launchGuardian();
   return true;
 }
 

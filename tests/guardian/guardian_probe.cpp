@@ -2,10 +2,11 @@
 // buttons exchanged), says "taken" and runs until it is ended. SIGTERM gives everything
 // back the menu's way and ends cleanly; any other end is the guardian's business.
 //
-//   guardian_probe [--child] [--keep-mode]
-//     --child      also starts a program that outlives the probe, as an activity would
-//     --keep-mode  no display switch: panels then have no reason to rebuild themselves, so
-//                  only the guardian can bring the hidden ones back
+//   guardian_probe [--child] [--keep-mode] [--launch-early]
+//     --child         also starts a program that outlives the probe, as an activity would
+//     --keep-mode     no display switch: panels then have no reason to rebuild themselves, so
+//                     only the guardian can bring the hidden ones back
+//     --launch-early  starts the guardian before the first change, as the menu does
 #include "platform/x11/x11_platform.h"
 
 #include <QCoreApplication>
@@ -54,6 +55,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   tov::Platform platform = x11->services();
+  if (given(argc, argv, "--launch-early")) x11->launchGuardian();
   const tov::TaskbarHandle taskbar = platform.taskbar->find();
   platform.taskbar->hide(taskbar);
   tov::DisplayMode saved;

@@ -185,6 +185,23 @@ TEST_F(GuardianOnADesktop, ProgramKilledOrCrashedGetsTheDesktopBack) {
   }
 }
 
+// Started before the first change, as the menu starts it, the guardian still has every undo
+// before its change, and a clean end still leaves it nothing.
+TEST_F(GuardianOnADesktop, LaunchedBeforeTheFirstChangeItGetsTheDesktopBack) {
+  for (const bool killed : {true, false}) {
+    SCOPED_TRACE(killed ? "killed" : "clean end");
+    startProbe(kProbe, {"--launch-early"});
+    expectDesktopTakenOver("3 2 1 ");
+    if (killed)
+      killAndExpectGivenBack(SIGKILL, true, "guardian_probe with its guardian started first");
+    else
+      endCleanlyAndExpectTheGuardianUnused();
+    TearDown();
+    SetUp();
+    if (HasFatalFailure()) return;
+  }
+}
+
 // An activity the program started lives on; it must not hold the guardian's socket open,
 // or the guardian would not learn that the program has gone.
 TEST_F(GuardianOnADesktop, AProgramItStartedDoesNotKeepTheGuardianWaiting) {

@@ -112,6 +112,8 @@ DesktopGuardian::DesktopGuardian(std::string displayName, std::string guardianPa
 
 DesktopGuardian::~DesktopGuardian() {
   if (channel_ < 0) return;
+  // Its ready line is read first, so that only its end is left to see below.
+  if (!ready_) awaitReady();
   send(guardian::formatRecord(guardian::CleanEnd{}));
   ::shutdown(channel_, SHUT_WR);
   // The guardian's end closes as it exits; after that it can be reaped at once.
@@ -129,9 +131,12 @@ std::string DesktopGuardian::besideThisProgram() {
   return (self.parent_path() / "tovaleer-guardian").string();
 }
 
+void DesktopGuardian::launch() {
+  if (!givenUp_ && channel_ < 0) spawn();
+}
+
 void DesktopGuardian::report(const guardian::UndoRecord& record) {
-  if (givenUp_) return;
-  if (channel_ < 0 && !start()) return;
+  if (givenUp_ || !start()) return;
   if (!send(guardian::formatRecord(record))) giveUp(errorText(ErrorCode::GuardianGone));
 }
 
@@ -140,6 +145,17 @@ void DesktopGuardian::forgetDisplay() {
 }
 
 bool DesktopGuardian::start() {
+  if (channel_ < 0 && !spawn()) return false;
+  if (ready_) return true;
+  if (!awaitReady()) {
+    giveUp(formatError(ErrorCode::GuardianNoAnswer, guardianPath_));
+    return false;
+  }
+  ready_ = true;
+  return true;
+}
+
+bool DesktopGuardian::spawn() {
   int ends[2];
   if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
     giveUp(formatError(ErrorCode::GuardianCannotStart,
@@ -170,10 +186,6 @@ bool DesktopGuardian::start() {
     pid_ = -1;
     giveUp(formatError(ErrorCode::GuardianCannotStart,
                        guardianPath_ + " (" + std::strerror(error) + ")"));
-    return false;
-  }
-  if (!awaitReady()) {
-    giveUp(formatError(ErrorCode::GuardianNoAnswer, guardianPath_));
     return false;
   }
   return true;

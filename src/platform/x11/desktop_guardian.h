@@ -35,8 +35,14 @@ class DesktopGuardian {
   // build tree, and in the same bin folder once installed.
   static std::string besideThisProgram();
 
-  // Hands record over before the change it undoes is made. A guardian that cannot be
-  // started or has gone is reported once on stderr; the menu goes on without it.
+  // Starts the guardian's process and returns at once: its start (an exec and an X
+  // connection) then runs beside the program's own, and the first report waits only for
+  // what is left of it. Without this the first report starts it.
+  void launch();
+
+  // Hands record over before the change it undoes is made, once the guardian has said it is
+  // ready. A guardian that cannot be started or has gone is reported once on stderr; the
+  // menu goes on without it.
   void report(const guardian::UndoRecord& record);
 
   // The X display has gone (Xwayland, in a Wayland session): a guardian started from now on
@@ -46,6 +52,8 @@ class DesktopGuardian {
   pid_t pid() const { return pid_; }
 
  private:
+  bool spawn();
+  // The guardian running and ready for records: started first when it is not yet.
   bool start();
   bool awaitReady();
   bool send(const std::string& bytes);
@@ -56,6 +64,7 @@ class DesktopGuardian {
   std::string guardianPath_;
   int channel_ = -1;  // the menu's end of the socket pair while a guardian listens
   pid_t pid_ = -1;
+  bool ready_ = false;  // its ready line has been read
   bool givenUp_ = false;
 };
 

@@ -28,6 +28,8 @@ X11Platform::X11Platform(std::unique_ptr<x11::Connection> connection)
 
 X11Platform::~X11Platform() = default;
 
+void X11Platform::launchGuardian() { guardian_->launch(); }
+
 Platform X11Platform::services() {
   return Platform{display_.get(), taskbar_.get(), pointer_.get(), termination_.get()};
 }

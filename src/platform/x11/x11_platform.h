@@ -36,6 +36,10 @@ class X11Platform {
   Platform services();
   // For the other X11 services of the program (hot key, finding a window), which share it.
   x11::Connection& connection() { return *connection_; }
+  // Starts the desktop guardian now, so that its start runs beside the program's; the
+  // first change of the desktop still waits until it is ready. Without this, that first
+  // change starts it.
+  void launchGuardian();
 
  private:
   explicit X11Platform(std::unique_ptr<x11::Connection> connection);
