@@ -8,7 +8,7 @@ packages=(
   # build
   g++ cmake make pkg-config
   # libraries of the program
-  qt6-base-dev libjpeg-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev
+  qt6-base-dev libfontconfig-dev libjpeg-dev zlib1g-dev libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev
   timgm6mb-soundfont libx11-dev libxrandr-dev libasound2-dev libwayland-dev wayland-protocols qt6-wayland libglib2.0-dev
   # tests and benchmarks, with the peers the benchmarks compare against
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev libpng-dev libspng-dev libstb-dev

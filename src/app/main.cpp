@@ -22,6 +22,7 @@
 #include "platform/x11/x11_platform.h"
 #include "ui/application.h"
 #include "ui/form.h"
+#include "ui/font_setup.h"
 #include "ui/mirrored_buttons.h"
 
 namespace {
@@ -116,6 +117,8 @@ int main(int argc, char** argv) {
   // the compositor gives its full-screen window, on whichever output that is.
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   const std::optional<tov::wayland::OutputRate> waylandOutput = chooseSession();
+  // Read beside the application's own set-up, not before the first frame.
+  tov::BackgroundFontSetUp fonts;
   QApplication app(argc, argv);
   tov::TForm::scaleToWindow(waylandOutput.has_value());
   tov::Application::setTitle(tov::kApplicationTitle);
