@@ -43,7 +43,8 @@ class IDisplay {
   virtual DeviceCaps currentCaps() = 0;
   // The mode in force; false when it cannot be read.
   virtual bool currentMode(DisplayMode& mode) = 0;
-  // Mode number index (from 0) in the system's own order; false past the last one.
+  // Mode number index (from 0) in the system's own order; false past the last one. Mode 0
+  // reads the system's list; the later numbers may answer from that reading.
   virtual bool enumMode(std::uint32_t index, DisplayMode& mode) = 0;
   // Switches to mode; false when the system refused.
   virtual bool changeMode(const DisplayMode& mode) = 0;

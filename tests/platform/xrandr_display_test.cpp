@@ -116,6 +116,20 @@ TEST(XRandrDisplay, EnumeratesTheOutputsModesInItsOrderWithRoundedRefresh) {
         << width << "x" << height << " at " << hertz;
 }
 
+// Mode 0 reads the output's modes anew; the later numbers answer from that reading.
+TEST(XRandrDisplay, EnumeratingFromModeZeroSeesModesAddedSinceTheLastEnumeration) {
+  TOV_USE_DUMMY_DESKTOP(desktop);
+  IDisplay& display = *desktop.platform->services().display;
+  const std::size_t before = enumerate(display).size();
+  desktop.session->run("xrandr --newmode tov-640x480 25.175 640 656 752 800 480 490 492 525 -hsync -vsync; "
+                       "xrandr --addmode DUMMY0 tov-640x480");
+  const std::vector<DisplayMode> after = enumerate(display);
+  desktop.session->run("xrandr --delmode DUMMY0 tov-640x480; xrandr --rmmode tov-640x480");
+  ASSERT_EQ(after.size(), before + 1);
+  EXPECT_EQ(after.back().width, 640u);
+  EXPECT_EQ(after.back().height, 480u);
+}
+
 TEST(XRandrDisplay, SwitchesTo800x600At75HzAndBack) {
   TOV_USE_DUMMY_DESKTOP(desktop);
   IDisplay& display = *desktop.platform->services().display;

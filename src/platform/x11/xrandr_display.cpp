@@ -232,13 +232,22 @@ bool XRandrDisplay::currentMode(DisplayMode& mode) {
   return true;
 }
 
+// As the system's own enumeration: mode 0 reads the list anew, the later ones come from that
+// reading. A reading is some round trips to the server; one per mode made the menu's switch
+// the slowest step before its first frame.
 bool XRandrDisplay::enumMode(std::uint32_t index, DisplayMode& mode) {
   if (!hasRandr_) return false;
-  const auto primary = readPrimaryOutput(connection_.display(), connection_.root());
-  if (!primary || index >= std::uint32_t(primary->output->nmode)) return false;
-  const XRRModeInfo* info = findMode(*primary->resources, primary->output->modes[index]);
-  if (!info) return false;
-  mode = toDisplayMode(*info, bitsPerPixel_, 0);
+  if (index == 0 || enumerated_.empty()) {
+    enumerated_.clear();
+    const auto primary = readPrimaryOutput(connection_.display(), connection_.root());
+    for (int i = 0; primary && i < primary->output->nmode; ++i) {
+      const XRRModeInfo* info = findMode(*primary->resources, primary->output->modes[i]);
+      if (!info) break;
+      enumerated_.push_back(toDisplayMode(*info, bitsPerPixel_, 0));
+    }
+  }
+  if (index >= enumerated_.size()) return false;
+  mode = enumerated_[index];
   return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace tov::x11 {
 
@@ -49,6 +50,8 @@ class XRandrDisplay : public IDisplay {
 
   Connection& connection_;
   DesktopGuardian* guardian_;
+  // The primary output's modes as enumMode(0) read them; later indices answer from here.
+  std::vector<DisplayMode> enumerated_;
   // How the CRTC stood before the first switch, while it stands otherwise.
   std::optional<guardian::SavedCrtc> savedForGuardian_;
   bool hasRandr_ = false;
