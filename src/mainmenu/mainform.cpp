@@ -13,6 +13,9 @@
 namespace tov {
 
 namespace {
+// How long the music waits for the first frame to reach the screen before it gets ready
+// all the same.
+constexpr int kFirstPaintWaitMs = 250;
 constexpr Color kButtonFace = 0xF0F0F0;
 constexpr Color kWhite = 0xFFFFFF;
 constexpr Color kNameFieldColour = 13612455;  // red 167, green 181, blue 207
@@ -228,13 +231,16 @@ void TForm1::FormActivate() {
   // keeps its order, music first, then the message that ends the program.
   if (!music.Ready() && fileExists(resolveFileName(frameFileName(menuFolder, 1, 0)))) {
     ShowFirstFrame();
-    // Drawn now where the window can already be drawn on, before the reading takes the
-    // processor; elsewhere the window's first paint draws it.
-    repaint();
-    music.WhenReady([this] {
-      StartMusic();
-      StartIntro();
-    });
+    // The reading starts once the frame is on the screen, so that it takes no processor
+    // time from it.
+    afterFirstPaint(
+        [this] {
+          music.WhenReady([this] {
+            StartMusic();
+            StartIntro();
+          });
+        },
+        kFirstPaintWaitMs);
     return;
   }
   StartMusic();

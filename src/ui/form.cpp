@@ -102,6 +102,29 @@ bool TForm::event(QEvent* event) {
   return ControlHost::event(event);
 }
 
+void TForm::afterFirstPaint(std::function<void()> work, int latestMs) {
+  if (painted_) {
+    work();
+    return;
+  }
+  afterFirstPaint_.push_back(std::move(work));
+  QTimer::singleShot(latestMs, this, [this] { runAfterFirstPaint(); });
+}
+
+void TForm::paintEvent(QPaintEvent* event) {
+  ControlHost::paintEvent(event);
+  if (painted_) return;
+  painted_ = true;
+  // The windowing layer sends the painted picture to the screen once this event returns.
+  QTimer::singleShot(0, this, [this] { runAfterFirstPaint(); });
+}
+
+void TForm::runAfterFirstPaint() {
+  const std::vector<std::function<void()>> work = std::move(afterFirstPaint_);
+  afterFirstPaint_.clear();
+  for (const auto& piece : work) piece();
+}
+
 void TForm::activateOnce() {
   if (activated_) return;
   activated_ = true;

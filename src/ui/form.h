@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ui/controlhost.h"
 
@@ -43,13 +44,20 @@ class TForm : public ControlHost {
   // Runs once, when the window first becomes active after being shown.
   std::function<void()> OnActivate;
 
+  // Runs work from the event loop once the window's first paint has gone to the screen, or
+  // latestMs after this call should no paint come by then (a window that is not drawn does
+  // not hold the work back). Once the window has been painted, work runs at once.
+  void afterFirstPaint(std::function<void()> work, int latestMs);
+
  protected:
   bool event(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void activateOnce();
+  void runAfterFirstPaint();
   void centreOnScreen();
   void enterFullScreen();
 
@@ -59,6 +67,8 @@ class TForm : public ControlHost {
   bool fullScreenRequested_ = false;
   bool centred_ = false;
   bool activated_ = false;
+  bool painted_ = false;
+  std::vector<std::function<void()>> afterFirstPaint_;
 };
 
 class TPanel : public ControlHost {

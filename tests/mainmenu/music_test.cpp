@@ -294,12 +294,13 @@ TEST_P(MusicOfAPlayerSettingUp, WaitsForThePlayerAfterTheFirstFrame) {
   EXPECT_TRUE(messages.empty());
   EXPECT_FALSE(menu.animatetimer.Enabled()) << "the intro waits for the music";
 
+  // The player is asked to get ready once frame 1 has been painted.
   platform.music.becomeReady();
+  ASSERT_TRUE(serveUntil([&] { return menu.animatetimer.Enabled(); }, 2000)) << "the intro never came";
   EXPECT_EQ(calls("open"), (std::vector<std::string>{music("mm8-select.mid")}));
   EXPECT_EQ(calls("play").size(), opens ? 1u : 0u);
   EXPECT_EQ(messages.size(), opens ? 0u : 1u);
   EXPECT_EQ(menu.musicPending, !opens);
-  EXPECT_TRUE(menu.animatetimer.Enabled());
   EXPECT_EQ(menu.animatetimer.Interval(), 1000u);
   EXPECT_EQ(menu.targetFrame, 4);
   menu.animatetimer.setEnabled(false);

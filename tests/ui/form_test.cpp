@@ -1,10 +1,13 @@
 // A form full screen on an output larger than itself: it keeps its own size in the middle,
-// black round it, and its controls, child windows and clicks move with it.
+// black round it, and its controls, child windows and clicks move with it. Work that waits
+// for the form's first paint.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QScreen>
 #include <QTest>
+#include <string>
+#include <vector>
 
 #include "ui/control.h"
 #include "ui/edit.h"
@@ -77,6 +80,40 @@ TEST(FormFullScreen, KeepsItsOwnSizeCentredWithBlackBarsAndMovesEverythingWithIt
   form.showMaximized();
   ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == screen; }, 10000));
   EXPECT_EQ(panel.pos(), origin + QPoint(10, 20));
+}
+
+// Work after the first paint: once the painted form has gone to the screen, at once for a
+// form painted already, and at the latest after the time given for one that is not drawn.
+class PaintRecordingForm : public TForm {
+ public:
+  std::vector<std::string>* log = nullptr;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    TForm::paintEvent(event);
+    log->push_back("paint");
+  }
+};
+
+TEST(FormAfterFirstPaint, RunsOnceTheFirstPaintIsDoneOrWhenNoneComes) {
+  std::vector<std::string> log;
+  PaintRecordingForm form;
+  form.log = &log;
+  form.setBounds(0, 0, 200, 100);
+  form.afterFirstPaint([&] { log.push_back("work"); }, 60000);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !log.empty() && log.back() == "work"; }, 10000));
+  EXPECT_EQ(log.front(), "paint");
+  form.afterFirstPaint([&] { log.push_back("later work"); }, 60000);
+  EXPECT_EQ(log.back(), "later work") << "a painted form runs work at once";
+
+  PaintRecordingForm hidden;
+  hidden.log = &log;
+  int ran = 0;
+  hidden.afterFirstPaint([&] { ++ran; }, 50);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ran == 1; }, 10000)) << "never drawn, the work still comes";
+  QTest::qWait(100);
+  EXPECT_EQ(ran, 1);
 }
 
 }  // namespace
