@@ -16,14 +16,25 @@ std::atomic<bool> g_deviceClaimed{false};
 AudioDevice::AudioDevice() {
   if (g_deviceClaimed.exchange(true)) {
     error_ = errorText(ErrorCode::AudioDeviceInUse);
+    tried_ = true;
     return;
   }
   claimed_ = true;
-  if (!open()) fail();
+}
+
+bool AudioDevice::open() {
+  if (tried_) return mixerOpen_;
+  tried_ = true;
+  if (!openMixer()) {
+    fail();
+    return false;
+  }
+  if (onOpened) onOpened();
+  return true;
 }
 
 // Opens SDL's audio and the mixer on it; false at the first step that fails.
-bool AudioDevice::open() {
+bool AudioDevice::openMixer() {
   // The program watches SIGINT and SIGTERM itself, to give the desktop back.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_ClearError();
@@ -43,6 +54,7 @@ bool AudioDevice::open() {
 AudioDevice::~AudioDevice() { close(); }
 
 void AudioDevice::close() {
+  tried_ = true;  // closed for good
   if (mixerOpen_) {
     Mix_CloseAudio();
     Mix_Quit();

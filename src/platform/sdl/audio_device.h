@@ -2,6 +2,7 @@
 // The one audio device of the program, opened through SDL_mixer. SDL_mixer's state is
 // process-wide, so only one AudioDevice at a time may hold it; a second one stays closed.
 
+#include <functional>
 #include <string>
 
 namespace tov::sdl {
@@ -16,23 +17,34 @@ inline constexpr int kWaveChannel = 0;
 
 class AudioDevice {
  public:
-  // Opens the device with the audio driver SDL picks (SDL_AUDIODRIVER chooses one);
-  // error() tells why when it could not.
+  // Claims the device; it is opened by the first open(). Starting SDL's audio takes
+  // milliseconds (and a connection to the session's bus) that a program need not spend
+  // before its first frame.
   AudioDevice();
   ~AudioDevice();
   AudioDevice(const AudioDevice&) = delete;
   AudioDevice& operator=(const AudioDevice&) = delete;
 
+  // Opens the device with the audio driver SDL picks (SDL_AUDIODRIVER chooses one) the first
+  // time, and tells whether it is open. One that could not be opened is not tried again:
+  // error() tells why.
+  bool open();
   bool isOpen() const { return mixerOpen_; }
-  // The platform's reason; never empty while the device is closed.
+  // Whether open() has been tried: the device's state is known.
+  bool tried() const { return tried_; }
+  // The platform's reason; never empty while a device that was tried is closed.
   const std::string& error() const { return error_; }
   // Stops the audio thread; nothing of SDL_mixer runs on it after this returns.
   void close();
 
+  // Runs once the device has opened, before open() returns.
+  std::function<void()> onOpened;
+
  private:
-  bool open();
+  bool openMixer();
   void fail();
 
+  bool tried_ = false;
   bool claimed_ = false;
   bool sdlAudioUp_ = false;
   bool mixerOpen_ = false;

@@ -16,9 +16,9 @@ void SDLCALL mixMusic(void* player, Uint8* stream, int length) {
 
 SdlAudio::SdlAudio()
     : device_(std::make_unique<sdl::AudioDevice>()),
-      wave_(std::make_unique<sdl::SdlWaveOutput>(device_->isOpen())),
-      music_(std::make_unique<sdl::SdlMusicPlayer>(device_->error())) {
-  if (device_->isOpen()) Mix_HookMusic(mixMusic, music_.get());
+      wave_(std::make_unique<sdl::SdlWaveOutput>(*device_)),
+      music_(std::make_unique<sdl::SdlMusicPlayer>(*device_)) {
+  device_->onOpened = [this] { Mix_HookMusic(mixMusic, music_.get()); };
 }
 
 // The order matters: the wave's chunk goes while its channel can still be halted; the

@@ -16,10 +16,10 @@ class SdlMusicPlayer;
 
 class SdlAudio {
  public:
-  // Opens the audio device. Create it on the user-interface thread once the application
-  // object exists, and let it outlive every user of its services. Without a device (none
-  // can be opened, or another SdlAudio holds it) the services stay silent: no wave output
-  // device, and every music open fails with the reason.
+  // Claims the audio device, which the services open at their first use. Create it on the
+  // user-interface thread once the application object exists, and let it outlive every user
+  // of its services. Without a device (none can be opened, or another SdlAudio holds it) the
+  // services stay silent: no wave output device, and every music open fails with the reason.
   SdlAudio();
   ~SdlAudio();
   SdlAudio(const SdlAudio&) = delete;

@@ -29,7 +29,7 @@ std::vector<std::uint8_t> readMidiFile(const std::string& path) {
 }
 }  // namespace
 
-SdlMusicPlayer::SdlMusicPlayer(std::string deviceError) : deviceError_(std::move(deviceError)) {}
+SdlMusicPlayer::SdlMusicPlayer(AudioDevice& device) : device_(device) {}
 
 // The audio thread no longer renders (the device closes before its players go), so the
 // sequencer needs no lock here. The reading thread may still post its end: the queued call
@@ -85,7 +85,10 @@ void SdlMusicPlayer::loadingEnded() {
 }
 
 bool SdlMusicPlayer::isReady() const {
-  if (!deviceError_.empty() || loadFailure_) return true;
+  // A device not tried yet is opened on the way to being ready; one that failed leaves
+  // nothing to wait for.
+  if (!device_.isOpen()) return device_.tried();
+  if (loadFailure_) return true;
   if (loading_.valid()) return false;
   std::lock_guard lock(mutex_);
   return sequencer_.hasSynthesizer();
@@ -97,14 +100,14 @@ void SdlMusicPlayer::whenReady(std::function<void()> ready) {
     return;
   }
   readyHandlers_.push_back(std::move(ready));
-  if (!loading_.valid()) startLoading();
-  // A sound font that cannot even be found is known at once.
+  if (device_.open() && !loading_.valid()) startLoading();
+  // No device, or a sound font that cannot even be found: known at once.
   if (!loading_.valid()) loadingEnded();
 }
 
 void SdlMusicPlayer::open(const std::string& path) {
   close();
-  if (!deviceError_.empty()) throw EMCIDeviceError(deviceError_);
+  if (!device_.open()) throw EMCIDeviceError(device_.error());
   collectLoaded();
   if (loadFailure_) std::rethrow_exception(std::exchange(loadFailure_, nullptr));
   ensureSynthesizer();

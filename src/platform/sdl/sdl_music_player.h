@@ -22,15 +22,17 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/sdl/audio_device.h"
 #include "platform/sdl/fluid_sequencer.h"
 
 namespace tov::sdl {
 
 class SdlMusicPlayer final : public IMusicPlayer {
  public:
-  // Create and use on the user-interface thread. deviceError: empty when the audio device
-  // is open, else the reason every open() fails with.
-  explicit SdlMusicPlayer(std::string deviceError);
+  // Create and use on the user-interface thread. The device must outlive this object; it is
+  // opened by the first open() or whenReady(), and when it cannot be, every open() fails
+  // with its reason.
+  explicit SdlMusicPlayer(AudioDevice& device);
   // Waits for the sound font's reading, if it still runs.
   ~SdlMusicPlayer() override;
   SdlMusicPlayer(const SdlMusicPlayer&) = delete;
@@ -63,7 +65,7 @@ class SdlMusicPlayer final : public IMusicPlayer {
   // Queues a notification to the user-interface thread; callable from any thread.
   void post(MusicNotifyKind kind);
 
-  const std::string deviceError_;
+  AudioDevice& device_;
   bool open_ = false;                               // user-interface thread only
   std::function<void(MusicNotifyKind)> handler_;    // user-interface thread only
   // The sound font's reading in the background, until collected; its failure, until an

@@ -13,7 +13,7 @@ SdlWaveOutput::~SdlWaveOutput() {
 }
 
 bool SdlWaveOutput::play(std::span<const std::uint8_t> waveFile) {
-  if (!deviceOpen_) return false;
+  if (!device_.open()) return false;
   // A new request silences the sound in progress even when it cannot be played itself.
   stop();
   if (waveFile.empty() || waveFile.size() > std::size_t(INT_MAX)) return false;
@@ -56,7 +56,7 @@ void SdlWaveOutput::evictBeyondLimit() {
 
 void SdlWaveOutput::stop() {
   // Halted, never freed here: a cached chunk is freed only when evicted or at the end.
-  if (deviceOpen_) Mix_HaltChannel(kWaveChannel);
+  if (device_.isOpen()) Mix_HaltChannel(kWaveChannel);
 }
 
 }  // namespace tov::sdl

@@ -8,18 +8,20 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/sdl/audio_device.h"
 
 namespace tov::sdl {
 
 class SdlWaveOutput final : public IWaveOutput {
  public:
-  // deviceOpen: whether the audio device is open; without it nothing plays.
-  explicit SdlWaveOutput(bool deviceOpen) : deviceOpen_(deviceOpen) {}
+  // The device must outlive this object; it is opened by the first deviceCount() or play().
+  // Without it nothing plays.
+  explicit SdlWaveOutput(AudioDevice& device) : device_(device) {}
   ~SdlWaveOutput() override;
   SdlWaveOutput(const SdlWaveOutput&) = delete;
   SdlWaveOutput& operator=(const SdlWaveOutput&) = delete;
 
-  int deviceCount() override { return deviceOpen_ ? 1 : 0; }
+  int deviceCount() override { return device_.open() ? 1 : 0; }
   bool play(std::span<const std::uint8_t> waveFile) override;
   void stop() override;
 
@@ -35,7 +37,7 @@ class SdlWaveOutput final : public IWaveOutput {
   Mix_Chunk* decode(std::span<const std::uint8_t> waveFile);
   void evictBeyondLimit();
 
-  bool deviceOpen_;
+  AudioDevice& device_;
   std::list<Decoded> cache_;  // most recently played first
 };
 
