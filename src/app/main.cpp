@@ -15,6 +15,7 @@
 #include "components/appsupport.h"
 #include "mainmenu/mainform.h"
 #include "platform/alsa/alsa_mixer.h"
+#include "platform/posix/large_blocks.h"
 #include "platform/posix/posix_process_starter.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/wayland/wayland_platform.h"
@@ -109,6 +110,8 @@ bool openServices(const std::optional<tov::wayland::OutputRate>& waylandOutput, 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A frame the pupil has left goes back to the system, not into the heap.
+  tov::posix::releaseLargeBlocksWhenFreed();
   // The programs the menu starts get the environment it was started with: taken before the
   // platform below, which is for the menu's own windows only.
   std::vector<std::string> startEnvironment = tov::posix::currentEnvironment();
