@@ -12,6 +12,8 @@
 //   /proc/PID/smaps_rollup: pss_MiB (proportional set size), uss_MiB (its private pages),
 //   rss_MiB, and children_pss_MiB, that of the processes it started (the menu's guardian).
 // At the end the ratios of the medians (or of the single runs) are printed: ours / minimal.
+// STARTUP_BENCH_MENU names another build of the menu to measure (an earlier one, say).
+//
 // Qt before Xlib, whose macros (Status, None) clash with Qt's names.
 #include <QImage>
 #include <X11/Xatom.h>
@@ -43,7 +45,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 const std::string kSuiteDir = TOVALEER_SUITE_DIR;
-const std::string kMenu = STARTUP_BENCH_MENU;
+const std::string kMenu = std::getenv("STARTUP_BENCH_MENU") ? std::getenv("STARTUP_BENCH_MENU") : STARTUP_BENCH_MENU;
 const std::string kMinimal = STARTUP_BENCH_MINIMAL;
 constexpr const char* kFirstFrame = "menu/m1.jpg";
 constexpr int kFormWidth = 800;
