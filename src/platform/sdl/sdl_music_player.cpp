@@ -174,8 +174,8 @@ void SdlMusicPlayer::mixMusic(void* player, std::uint8_t* stream, int length) {
     self->post(MusicNotifyKind::Successful);
 }
 
-// The sound font is loaded once and kept (see FluidSequencer): by the reading that began
-// with the player, or, when that failed, by the next open that finds none.
+// The sound font is loaded once and kept (see FluidSequencer): by the background reading
+// that whenReady() began, or here, by an open that finds none.
 void SdlMusicPlayer::ensureSynthesizer() {
   {
     std::lock_guard lock(mutex_);

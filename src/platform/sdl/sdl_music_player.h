@@ -45,7 +45,8 @@ class SdlMusicPlayer final : public IMusicPlayer {
   void play() override;
   // The handler must not throw: Qt's event delivery does not carry exceptions.
   void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) override;
-  // Ready once the sound font has been read, or could not be: then an open() reports why.
+  // Ready once the sound font has been read, or could not be, or the device could not be
+  // opened: then an open() reports why.
   // The first whenReady() has it read on a thread of its own (tens of milliseconds); an
   // open() before reads it itself.
   bool isReady() const override;
