@@ -292,16 +292,5 @@ TEST_F(SdlMusicPlayerTest, AFailedReadingIsToldByEveryOpen) {
   }
 }
 
-// The player may go while its sound font is still being read: the reading's end reaches
-// nobody.
-TEST_F(SdlMusicPlayerTest, GoesAwayWhileItsSoundFontIsRead) {
-  openAudio();
-  int ready = 0;
-  audio_->music().whenReady([&] { ++ready; });
-  audio_.reset();
-  waitFor([] { return false; }, 300);
-  EXPECT_EQ(ready, 0);
-}
-
 }  // namespace
 }  // namespace tov::test
