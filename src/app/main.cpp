@@ -25,6 +25,7 @@
 #include "ui/form.h"
 #include "ui/font_setup.h"
 #include "ui/mirrored_buttons.h"
+#include "ui/qt/qt_event_loop.h"
 
 namespace {
 
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
   // Read beside the application's own set-up, not before the first frame.
   tov::BackgroundFontSetUp fonts;
   QApplication app(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   tov::TForm::scaleToWindow(waylandOutput.has_value());
   tov::Application::setTitle(tov::kApplicationTitle);
   tov::registerBuiltInGraphicKinds();
