@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/posix/desktop_guardian.h"
 #include "support/desktop_state.h"
 #include "support/processes.h"
 #include "support/real_menu.h"
@@ -382,9 +382,9 @@ TEST(Guardian, GivesTheSettingsBackWhenTheMenuEndsAfterItsXServer) {
   fs::permissions(bin / "gsettings", fs::perms::owner_all);
   const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
   {
-    x11::DesktopGuardian guardian(session->display(), kBuildDir + "/tovaleer-guardian");
+    guardian::DesktopGuardian guardian(session->display(), kBuildDir + "/tovaleer-guardian");
     ::setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
-    guardian.report(guardian::SettingChanged{"org.gnome.desktop.peripherals.mouse", "left-handed", "false"});
+    guardian.record(guardian::SettingChanged{"org.gnome.desktop.peripherals.mouse", "left-handed", "false"});
     ::setenv("PATH", path.c_str(), 1);
     ASSERT_GT(guardian.pid(), 0);
     session->stop();

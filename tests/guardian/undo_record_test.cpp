@@ -1,6 +1,6 @@
 // The records between the menu and its desktop guardian: what goes over the socket, what
 // the guardian refuses, and what it is left to undo after a sequence of them.
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/undo_record.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,7 @@
 #include "platform/posix/termination_watch.h"
 #include "platform/sway/sway_pointer.h"
 #include "platform/wayland/wayland_platform.h"
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/posix/desktop_guardian.h"
 
 namespace {
 // Swaps, says so, and returns once SIGTERM comes.
@@ -48,8 +48,8 @@ int main(int argc, char** argv) {
     std::printf("given back\n");
     return 0;
   }
-  // Made first, so that it goes last: the pointer reports its give-back to it.
-  tov::x11::DesktopGuardian guardian(std::string(), tov::x11::DesktopGuardian::besideThisProgram());
+  // Made first, so that it goes last: the pointer records its give-back with it.
+  tov::guardian::DesktopGuardian guardian(std::string(), tov::guardian::DesktopGuardian::besideThisProgram());
   std::unique_ptr<tov::IPointer> pointer;
   if (sway) pointer = tov::sway::SwayPointer::open(&guardian);
   if (kde) pointer = tov::kde::KdePointer::open(&guardian);

@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 namespace tov::gnome {
 
@@ -40,7 +40,7 @@ struct GnomePointer::Setting {
   const char* schema = nullptr;
   GSettings* settings = nullptr;
   std::string original;
-  bool reported = false;
+  bool recorded = false;
 
   Setting(const char* schemaId) : schema(schemaId), settings(g_settings_new(schemaId)), original(value()) {}
   ~Setting() { g_object_unref(settings); }
@@ -63,20 +63,20 @@ struct GnomePointer::Setting {
     g_settings_sync();
   }
   // Puts wanted in place, telling the guardian first what it gives back.
-  void make(const std::string& wanted, x11::DesktopGuardian* guardian) {
-    if (wanted != original && guardian && !reported) {
-      guardian->report(guardian::SettingChanged{schema, kKey, original});
-      reported = true;
+  void make(const std::string& wanted, guardian::IUndoRecorder* guardian) {
+    if (wanted != original && guardian && !recorded) {
+      guardian->record(guardian::SettingChanged{schema, kKey, original});
+      recorded = true;
     }
     if (value() != wanted) set(wanted);
-    if (wanted == original && reported && value() == original) {
-      guardian->report(guardian::SettingRestored{schema, kKey});
-      reported = false;
+    if (wanted == original && recorded && value() == original) {
+      guardian->record(guardian::SettingRestored{schema, kKey});
+      recorded = false;
     }
   }
 };
 
-std::unique_ptr<GnomePointer> GnomePointer::open(x11::DesktopGuardian* guardian) {
+std::unique_ptr<GnomePointer> GnomePointer::open(guardian::IUndoRecorder* guardian) {
   if (!schemaHasKey(kMouseSchema) || !sharedStore()) return nullptr;
   auto mouse = std::make_unique<Setting>(kMouseSchema);
   std::unique_ptr<Setting> touchpad;
@@ -85,7 +85,7 @@ std::unique_ptr<GnomePointer> GnomePointer::open(x11::DesktopGuardian* guardian)
 }
 
 GnomePointer::GnomePointer(std::unique_ptr<Setting> mouse, std::unique_ptr<Setting> touchpad,
-                           x11::DesktopGuardian* guardian)
+                           guardian::IUndoRecorder* guardian)
     : mouse_(std::move(mouse)), touchpad_(std::move(touchpad)), guardian_(guardian) {}
 
 GnomePointer::~GnomePointer() { setButtonsSwapped(false); }

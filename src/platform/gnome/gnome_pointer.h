@@ -12,8 +12,8 @@
 
 #include <memory>
 
-namespace tov::x11 {
-class DesktopGuardian;
+namespace tov::guardian {
+class IUndoRecorder;
 }
 
 namespace tov::gnome {
@@ -22,7 +22,7 @@ class GnomePointer : public IPointer {
  public:
   // Null when the session keeps no GNOME mouse settings where the desktop reads them (no
   // schema, or no settings store but the process's own memory).
-  static std::unique_ptr<GnomePointer> open(x11::DesktopGuardian* guardian);
+  static std::unique_ptr<GnomePointer> open(guardian::IUndoRecorder* guardian);
   // Gives the desktop's own setting back.
   ~GnomePointer() override;
   GnomePointer(const GnomePointer&) = delete;
@@ -34,11 +34,11 @@ class GnomePointer : public IPointer {
 
  private:
   struct Setting;
-  GnomePointer(std::unique_ptr<Setting> mouse, std::unique_ptr<Setting> touchpad, x11::DesktopGuardian* guardian);
+  GnomePointer(std::unique_ptr<Setting> mouse, std::unique_ptr<Setting> touchpad, guardian::IUndoRecorder* guardian);
 
   std::unique_ptr<Setting> mouse_;
   std::unique_ptr<Setting> touchpad_;  // null where the schema has no touchpad
-  x11::DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
 };
 
 }  // namespace tov::gnome

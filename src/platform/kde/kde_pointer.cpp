@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 namespace tov::kde {
 
@@ -108,7 +108,7 @@ std::optional<KdePointer::Device> KdePointer::readDevice(const Bus& bus, const s
   return std::nullopt;
 }
 
-std::unique_ptr<KdePointer> KdePointer::open(x11::DesktopGuardian* guardian) {
+std::unique_ptr<KdePointer> KdePointer::open(guardian::IUndoRecorder* guardian) {
   auto bus = std::make_unique<Bus>();
   bus->connection = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
   if (!bus->connection) return nullptr;
@@ -121,7 +121,7 @@ std::unique_ptr<KdePointer> KdePointer::open(x11::DesktopGuardian* guardian) {
   return std::unique_ptr<KdePointer>(new KdePointer(std::move(bus), std::move(devices), guardian));
 }
 
-KdePointer::KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, x11::DesktopGuardian* guardian)
+KdePointer::KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, guardian::IUndoRecorder* guardian)
     : bus_(std::move(bus)), devices_(std::move(devices)), guardian_(guardian) {
   bus_->onDeviceAdded = [this](const std::string& sysName) { takeAnnounced(sysName); };
 }
@@ -136,10 +136,10 @@ void KdePointer::setButtonsSwapped(bool swapped) {
 void KdePointer::apply(Device& device, bool swapped) {
   if (device.leftHanded || device.setByMenu == swapped) return;
   const guardian::SettingChanged record{std::string(guardian::kKWinInputDevice), device.sysName, "false"};
-  if (swapped && guardian_) guardian_->report(record);
+  if (swapped && guardian_) guardian_->record(record);
   if (!bus_->setLeftHanded(devicePath(device.sysName), swapped)) return;
   device.setByMenu = swapped;
-  if (!swapped && guardian_) guardian_->report(guardian::SettingRestored{record.schema, record.key});
+  if (!swapped && guardian_) guardian_->record(guardian::SettingRestored{record.schema, record.key});
 }
 
 // A mouse plugged in gets the hand chosen now. A device seen before (plugged out and in

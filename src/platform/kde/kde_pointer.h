@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-namespace tov::x11 {
-class DesktopGuardian;
+namespace tov::guardian {
+class IUndoRecorder;
 }
 
 namespace tov::kde {
@@ -24,7 +24,7 @@ class KdePointer : public IPointer {
  public:
   // Null when KWin does not answer on the session bus or has no pointer that can be made
   // left-handed.
-  static std::unique_ptr<KdePointer> open(x11::DesktopGuardian* guardian);
+  static std::unique_ptr<KdePointer> open(guardian::IUndoRecorder* guardian);
   // Gives each device's own setting back.
   ~KdePointer() override;
   KdePointer(const KdePointer&) = delete;
@@ -41,14 +41,14 @@ class KdePointer : public IPointer {
     bool leftHanded = false;  // the desktop's own setting
     bool setByMenu = false;   // KWin holds it left-handed from the menu
   };
-  KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, x11::DesktopGuardian* guardian);
+  KdePointer(std::unique_ptr<Bus> bus, std::vector<Device> devices, guardian::IUndoRecorder* guardian);
   static std::optional<Device> readDevice(const Bus& bus, const std::string& sysName);
   void apply(Device& device, bool swapped);
   void takeAnnounced(const std::string& sysName);
 
   std::unique_ptr<Bus> bus_;
   std::vector<Device> devices_;
-  x11::DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
   bool swapped_ = false;  // the hand chosen now, for devices still to come
 };
 

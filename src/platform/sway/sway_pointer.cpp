@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "platform/sway/sway_ipc.h"
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 namespace tov::sway {
 
@@ -52,14 +52,14 @@ std::optional<bool> anyPointerLeftHanded(const std::string& getInputsReply) {
   return false;
 }
 
-std::unique_ptr<SwayPointer> SwayPointer::open(x11::DesktopGuardian* guardian) {
+std::unique_ptr<SwayPointer> SwayPointer::open(guardian::IUndoRecorder* guardian) {
   const std::optional<QByteArray> reply = ask(IpcMessage::GetInputs, std::string());
   const std::optional<bool> leftHanded = reply ? anyPointerLeftHanded(reply->toStdString()) : std::nullopt;
   if (!leftHanded) return nullptr;
   return std::unique_ptr<SwayPointer>(new SwayPointer(*leftHanded, guardian));
 }
 
-SwayPointer::SwayPointer(bool desktopLeftHanded, x11::DesktopGuardian* guardian)
+SwayPointer::SwayPointer(bool desktopLeftHanded, guardian::IUndoRecorder* guardian)
     : guardian_(guardian), desktopLeftHanded_(desktopLeftHanded) {}
 
 SwayPointer::~SwayPointer() { setButtonsSwapped(false); }
@@ -67,12 +67,12 @@ SwayPointer::~SwayPointer() { setButtonsSwapped(false); }
 void SwayPointer::setButtonsSwapped(bool swapped) {
   if (desktopLeftHanded_ || swapped == setByMenu_) return;
   const guardian::SettingChanged record{std::string(guardian::kSwayInput), std::string(guardian::kSwayLeftHanded), "false"};
-  if (swapped && guardian_) guardian_->report(record);
+  if (swapped && guardian_) guardian_->record(record);
   // A refused command leaves sway as it was; the guardian then finds nothing but the
   // setting it would have put back anyway.
   if (!setLeftHanded(swapped)) return;
   setByMenu_ = swapped;
-  if (!swapped && guardian_) guardian_->report(guardian::SettingRestored{record.schema, record.key});
+  if (!swapped && guardian_) guardian_->record(guardian::SettingRestored{record.schema, record.key});
 }
 
 bool SwayPointer::buttonsSwapped() { return desktopLeftHanded_ || setByMenu_; }

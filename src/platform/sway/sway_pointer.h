@@ -13,8 +13,8 @@
 #include <optional>
 #include <string>
 
-namespace tov::x11 {
-class DesktopGuardian;
+namespace tov::guardian {
+class IUndoRecorder;
 }
 
 namespace tov::sway {
@@ -22,7 +22,7 @@ namespace tov::sway {
 class SwayPointer : public IPointer {
  public:
   // Null when sway cannot be reached on SWAYSOCK.
-  static std::unique_ptr<SwayPointer> open(x11::DesktopGuardian* guardian);
+  static std::unique_ptr<SwayPointer> open(guardian::IUndoRecorder* guardian);
   // Gives the desktop's own setting back.
   ~SwayPointer() override;
   SwayPointer(const SwayPointer&) = delete;
@@ -33,9 +33,9 @@ class SwayPointer : public IPointer {
   bool buttonsSwapped() override;
 
  private:
-  SwayPointer(bool desktopLeftHanded, x11::DesktopGuardian* guardian);
+  SwayPointer(bool desktopLeftHanded, guardian::IUndoRecorder* guardian);
 
-  x11::DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
   bool desktopLeftHanded_;  // found so at the start: the menu changes nothing
   bool setByMenu_ = false;  // sway holds left_handed enabled from the menu
 };

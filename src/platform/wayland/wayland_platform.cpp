@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "platform/gnome/gnome_pointer.h"
+#include "platform/guardian/posix/desktop_guardian.h"
 #include "platform/kde/kde_pointer.h"
 #include "platform/sway/sway_pointer.h"
 #include "platform/posix/instance_lock.h"
@@ -14,7 +15,6 @@
 #include "platform/wayland/compositor_display.h"
 #include "platform/wayland/inert_services.h"
 #include "platform/wayland/wayland_window_activator.h"
-#include "platform/x11/desktop_guardian.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_pointer.h"
@@ -53,7 +53,7 @@ std::unique_ptr<IHotKey> hotKeyOf(x11::Connection* xwayland) {
   return std::make_unique<wayland::NoHotKey>();
 }
 
-std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, x11::DesktopGuardian& guardian,
+std::unique_ptr<IPointer> pointerOf(wayland::Desktop desktop, guardian::IUndoRecorder& guardian,
                                     x11::Connection* xwayland) {
   std::unique_ptr<IPointer> own;
   if (desktop == wayland::Desktop::Gnome) own = gnome::GnomePointer::open(&guardian);
@@ -69,9 +69,9 @@ WaylandPlatform::WaylandPlatform(wayland::OutputRate output, int presentedWidth,
                                  const std::string& programPath, wayland::Desktop desktop)
     : xwayland_(openXwayland()),
       // The guardian gives back desktop settings, and Xwayland's pointer mapping where there is
-      // one. It starts at the first report, so a session where nothing is changed never has one.
+      // one. It starts at the first record, so a session where nothing is changed never has one.
       xwaylandName_(xwayland_ ? std::getenv("DISPLAY") : ""),
-      guardian_(std::make_unique<x11::DesktopGuardian>(xwaylandName_, x11::DesktopGuardian::besideThisProgram())),
+      guardian_(std::make_unique<guardian::DesktopGuardian>(xwaylandName_, guardian::DesktopGuardian::besideThisProgram())),
       display_(std::make_unique<wayland::CompositorDisplay>(presentedWidth, presentedHeight, output.refreshHz)),
       taskbar_(std::make_unique<wayland::NoTaskbar>()),
       pointer_(pointerOf(desktop, *guardian_, xwayland_.get())),

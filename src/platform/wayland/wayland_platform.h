@@ -22,9 +22,12 @@ class FlockInstanceLock;
 class PosixTerminationWatch;
 }  // namespace posix
 
+namespace guardian {
+class DesktopGuardian;
+}  // namespace guardian
+
 namespace x11 {
 class Connection;
-class DesktopGuardian;
 }  // namespace x11
 
 namespace wayland {
@@ -69,8 +72,8 @@ class WaylandPlatform {
   // see the hot key held there. It outlives everything that uses it.
   std::unique_ptr<x11::Connection> xwayland_;
   std::string xwaylandName_;  // its display, as :0; empty without it
-  // Declared early so that it is destroyed last: the pointer reports its give-back to it.
-  std::unique_ptr<x11::DesktopGuardian> guardian_;
+  // Declared early so that it is destroyed last: the pointer records its give-back with it.
+  std::unique_ptr<guardian::DesktopGuardian> guardian_;
   std::unique_ptr<wayland::CompositorDisplay> display_;
   std::unique_ptr<wayland::NoTaskbar> taskbar_;
   std::unique_ptr<IPointer> pointer_;

@@ -1,6 +1,6 @@
 #include "platform/x11/x11_platform.h"
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/posix/desktop_guardian.h"
 #include "platform/posix/termination_watch.h"
 #include "platform/x11/x11_connection.h"
 #include "platform/x11/x11_pointer.h"
@@ -19,8 +19,8 @@ std::unique_ptr<X11Platform> X11Platform::open(std::string* error, const char* d
 
 X11Platform::X11Platform(std::unique_ptr<x11::Connection> connection)
     : connection_(std::move(connection)),
-      guardian_(std::make_unique<x11::DesktopGuardian>(
-          DisplayString(connection_->display()), x11::DesktopGuardian::besideThisProgram())),
+      guardian_(std::make_unique<guardian::DesktopGuardian>(
+          DisplayString(connection_->display()), guardian::DesktopGuardian::besideThisProgram())),
       display_(std::make_unique<x11::XRandrDisplay>(*connection_, guardian_.get())),
       taskbar_(std::make_unique<x11::X11Taskbar>(*connection_, guardian_.get())),
       pointer_(std::make_unique<x11::X11Pointer>(*connection_, guardian_.get())),

@@ -12,9 +12,12 @@
 
 namespace tov {
 
+namespace guardian {
+class DesktopGuardian;
+}  // namespace guardian
+
 namespace x11 {
 class Connection;
-class DesktopGuardian;
 class XRandrDisplay;
 class X11Taskbar;
 class X11Pointer;
@@ -46,9 +49,9 @@ class X11Platform {
 
   // Declared first so that it is destroyed last: the others talk through it.
   std::unique_ptr<x11::Connection> connection_;
-  // Outlives the services, which report their give-backs to it as they go; its own end
+  // Outlives the services, which record their give-backs with it as they go; its own end
   // tells the guardian that the menu ended cleanly.
-  std::unique_ptr<x11::DesktopGuardian> guardian_;
+  std::unique_ptr<guardian::DesktopGuardian> guardian_;
   std::unique_ptr<x11::XRandrDisplay> display_;
   std::unique_ptr<x11::X11Taskbar> taskbar_;
   std::unique_ptr<x11::X11Pointer> pointer_;

@@ -1,6 +1,6 @@
 #include "platform/x11/x11_pointer.h"
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 #include <X11/Xlib.h>
 
@@ -20,7 +20,7 @@ bool mappingSwapsButtons(const std::vector<unsigned char>& mapping) {
   return mapping.size() >= 3 && mapping[0] == 3 && mapping[2] == 1;
 }
 
-X11Pointer::X11Pointer(Connection& connection, DesktopGuardian* guardian)
+X11Pointer::X11Pointer(Connection& connection, guardian::IUndoRecorder* guardian)
     : connection_(connection), guardian_(guardian) {}
 
 std::vector<unsigned char> X11Pointer::readMapping() {
@@ -42,7 +42,7 @@ void X11Pointer::setButtonsSwapped(bool swapped) {
   bool normal = !swapped && wanted == mapping;
   if (wanted != mapping) {
     if (guardian_ && swapped && !exchangedForGuardian_) {
-      guardian_->report(guardian::PointerChanged{mapping});
+      guardian_->record(guardian::PointerChanged{mapping});
       exchangedForGuardian_ = true;
     }
     // MappingBusy (a button held down) leaves the mapping as it was; like the system call
@@ -52,7 +52,7 @@ void X11Pointer::setButtonsSwapped(bool swapped) {
     normal = !swapped && status == MappingSuccess;
   }
   if (guardian_ && normal && exchangedForGuardian_) {
-    guardian_->report(guardian::PointerRestored{});
+    guardian_->record(guardian::PointerRestored{});
     exchangedForGuardian_ = false;
   }
 }

@@ -7,6 +7,10 @@
 
 #include <vector>
 
+namespace tov::guardian {
+class IUndoRecorder;
+}
+
 namespace tov::x11 {
 
 // The mapping as 3 2 1 (swapped) or 1 2 3 for the first three buttons; buttons from 4 on
@@ -14,20 +18,18 @@ namespace tov::x11 {
 std::vector<unsigned char> withButtonsSwapped(std::vector<unsigned char> mapping, bool swapped);
 bool mappingSwapsButtons(const std::vector<unsigned char>& mapping);
 
-class DesktopGuardian;
-
 class X11Pointer : public IPointer {
  public:
   // guardian, when given, learns the mapping before the buttons are first exchanged, and
   // when they are normal again.
-  explicit X11Pointer(Connection& connection, DesktopGuardian* guardian = nullptr);
+  explicit X11Pointer(Connection& connection, guardian::IUndoRecorder* guardian = nullptr);
   void setButtonsSwapped(bool swapped) override;
   bool buttonsSwapped() override;
 
  private:
   std::vector<unsigned char> readMapping();
   Connection& connection_;
-  DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
   bool exchangedForGuardian_ = false;  // the guardian holds a mapping to put back
 };
 

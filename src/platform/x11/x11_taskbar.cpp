@@ -1,6 +1,6 @@
 #include "platform/x11/x11_taskbar.h"
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -48,7 +48,7 @@ std::vector<XId> rootChildren(Display* display, Window root) {
 
 }  // namespace
 
-X11Taskbar::X11Taskbar(Connection& connection, DesktopGuardian* guardian)
+X11Taskbar::X11Taskbar(Connection& connection, guardian::IUndoRecorder* guardian)
     : connection_(connection), guardian_(guardian) {}
 
 X11Taskbar::~X11Taskbar() {
@@ -107,7 +107,7 @@ void X11Taskbar::hideMappedDocks() {
 
 void X11Taskbar::hideDock(XId window) {
   if (!contains(hiddenDocks_, window)) {
-    if (guardian_) guardian_->report(guardian::DockHidden{guardian::XId(window)});
+    if (guardian_) guardian_->record(guardian::DockHidden{guardian::XId(window)});
     hiddenDocks_.push_back(window);
     watchWindow(window);
   }
@@ -152,7 +152,7 @@ void X11Taskbar::mapRecordedDocks() {
   const bool anyShown = !hiddenDocks_.empty();
   hiddenDocks_.clear();
   XFlush(display);
-  if (guardian_ && anyShown) guardian_->report(guardian::DocksShown{});
+  if (guardian_ && anyShown) guardian_->record(guardian::DocksShown{});
 }
 
 void X11Taskbar::onEvent(const XEvent& event) {
@@ -177,7 +177,7 @@ void X11Taskbar::onEvent(const XEvent& event) {
     case DestroyNotify:
       // Its id may be given to another client's window: the guardian must not map that.
       if (std::erase(hiddenDocks_, event.xdestroywindow.window) && guardian_)
-        guardian_->report(guardian::DockGone{guardian::XId(event.xdestroywindow.window)});
+        guardian_->record(guardian::DockGone{guardian::XId(event.xdestroywindow.window)});
       std::erase(watchedWindows_, event.xdestroywindow.window);
       break;
     default:

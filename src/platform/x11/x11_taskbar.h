@@ -9,14 +9,16 @@
 
 #include <vector>
 
-namespace tov::x11 {
+namespace tov::guardian {
+class IUndoRecorder;
+}
 
-class DesktopGuardian;
+namespace tov::x11 {
 
 class X11Taskbar : public ITaskbar {
  public:
   // guardian, when given, learns of every dock before it is hidden and when they are shown.
-  explicit X11Taskbar(Connection& connection, DesktopGuardian* guardian = nullptr);
+  explicit X11Taskbar(Connection& connection, guardian::IUndoRecorder* guardian = nullptr);
   // Gives back docks still hidden: the desktop returns however the program ends.
   ~X11Taskbar() override;
   X11Taskbar(const X11Taskbar&) = delete;
@@ -42,7 +44,7 @@ class X11Taskbar : public ITaskbar {
   void mapRecordedDocks();
 
   Connection& connection_;
-  DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
   std::vector<XId> hiddenDocks_;     // in the order they were found; mapped again in it
   std::vector<XId> watchedWindows_;  // windows whose structure events we asked for
   long rootEventMaskBefore_ = 0;

@@ -1,6 +1,6 @@
 #include "platform/x11/xrandr_display.h"
 
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/undo_recorder.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
@@ -184,7 +184,7 @@ guardian::SavedCrtc crtcLayout(const PrimaryOutput& primary, RRMode mode, Rotati
 
 }  // namespace
 
-XRandrDisplay::XRandrDisplay(Connection& connection, DesktopGuardian* guardian)
+XRandrDisplay::XRandrDisplay(Connection& connection, guardian::IUndoRecorder* guardian)
     : connection_(connection), guardian_(guardian) {
   Display* display = connection_.display();
   int eventBase = 0, errorBase = 0, major = 0, minor = 0;
@@ -287,7 +287,7 @@ bool XRandrDisplay::changeMode(const DisplayMode& mode) {
       crtcLayout(*primary, info->id, newRotation, target, millimetresOf(target));
   if (guardian_) {
     const ScreenSize screen = rootSize(display, root);
-    reportSwitchStarting(crtcLayout(*primary, primary->crtc->mode, primary->crtc->rotation,
+    recordSwitchStarting(crtcLayout(*primary, primary->crtc->mode, primary->crtc->rotation,
                                     screen, millimetresOf(screen)),
                          layoutAfter);
   }
@@ -308,24 +308,24 @@ bool XRandrDisplay::changeMode(const DisplayMode& mode) {
   }
   if (!(target == grown)) setScreenSize(target);
   if (trap.failed()) return false;
-  if (guardian_) reportSwitchMade(layoutAfter);
+  if (guardian_) recordSwitchMade(layoutAfter);
   return true;
 }
 
 // The first switch records the layout before it, before it is made: a guardian that learnt
 // of a switch that then failed only sets again what is already there.
-void XRandrDisplay::reportSwitchStarting(const guardian::SavedCrtc& before,
+void XRandrDisplay::recordSwitchStarting(const guardian::SavedCrtc& before,
                                          const guardian::SavedCrtc& after) {
   if (savedForGuardian_ || before == after) return;
   savedForGuardian_ = before;
-  guardian_->report(guardian::ModeChanged{before});
+  guardian_->record(guardian::ModeChanged{before});
 }
 
 // Only a switch that has been made can give the first layout back.
-void XRandrDisplay::reportSwitchMade(const guardian::SavedCrtc& now) {
+void XRandrDisplay::recordSwitchMade(const guardian::SavedCrtc& now) {
   if (!savedForGuardian_ || !(*savedForGuardian_ == now)) return;
   savedForGuardian_.reset();
-  guardian_->report(guardian::ModeRestored{});
+  guardian_->record(guardian::ModeRestored{});
 }
 
 // The CRTC's width and height are those of its mode once rotated: what the screen shows.

@@ -3,7 +3,7 @@
 // else the first connected output that drives a CRTC.
 
 #include "platform/display.h"
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/undo_recorder.h"
 #include "platform/x11/x11_connection.h"
 
 #include <cstdint>
@@ -29,13 +29,11 @@ ScreenSize rotatedSize(std::uint32_t width, std::uint32_t height, std::int32_t o
 std::uint32_t proportionalMillimetres(std::uint32_t pixels, std::uint32_t referencePixels,
                                       std::uint32_t referenceMillimetres);
 
-class DesktopGuardian;
-
 class XRandrDisplay : public IDisplay {
  public:
   // guardian, when given, learns how the CRTC stood before the first switch (before the
   // switch is made) and when it stands so again.
-  explicit XRandrDisplay(Connection& connection, DesktopGuardian* guardian = nullptr);
+  explicit XRandrDisplay(Connection& connection, guardian::IUndoRecorder* guardian = nullptr);
 
   DeviceCaps currentCaps() override;
   bool currentMode(DisplayMode& mode) override;
@@ -45,11 +43,11 @@ class XRandrDisplay : public IDisplay {
   ScreenArea primaryOutputArea() override;
 
  private:
-  void reportSwitchStarting(const guardian::SavedCrtc& before, const guardian::SavedCrtc& after);
-  void reportSwitchMade(const guardian::SavedCrtc& now);
+  void recordSwitchStarting(const guardian::SavedCrtc& before, const guardian::SavedCrtc& after);
+  void recordSwitchMade(const guardian::SavedCrtc& now);
 
   Connection& connection_;
-  DesktopGuardian* guardian_;
+  guardian::IUndoRecorder* guardian_;
   // The primary output's modes as enumMode(0) read them; later indices answer from here.
   std::vector<DisplayMode> enumerated_;
   // How the CRTC stood before the first switch, while it stands otherwise.

@@ -1,4 +1,4 @@
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/undo_record.h"
 
 #include <algorithm>
 #include <charconv>

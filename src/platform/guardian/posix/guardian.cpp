@@ -1,11 +1,10 @@
-#include "platform/x11/guardian/guardian.h"
+#include "platform/guardian/posix/guardian.h"
 
 #include "platform/errors.h"
-#include "platform/x11/guardian/desktop_restorer.h"
-#include "platform/x11/guardian/setting_restorer.h"
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/posix/settings_restorer.h"
+#include "platform/guardian/undo_record.h"
+#include "platform/guardian/x11/x11_restorer.h"
 
-#include <X11/Xlib.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -13,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 namespace tov::guardian {
@@ -41,33 +41,6 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// The X server the guardian watches, while it lasts. Its going takes only what lived on it
-// (the display mode, the docks, the pointer mapping): the desktop's own settings live in
-// the user's profile or in the compositor, which Xwayland may well outlast or be outlasted
-// by, so they are still given back when the menu ends.
-struct XServer {
-  Display* display = nullptr;
-  bool gone = false;
-
-  // Requests on a connection that has broken may crash Xlib: none is sent once it has.
-  bool usable() const { return display && !gone; }
-};
-
-// Xlib would end the process after an I/O error; this handler is called instead of that
-// end, and the guardian goes on without the server.
-void markServerGone(Display*, void* server) { static_cast<XServer*>(server)->gone = true; }
-// Says nothing: the guardian speaks only of what it gives back.
-int quietlyLost(Display*) { return 0; }
-
-// Every client is sent MappingNotify when the pointer mapping changes; reading the events
-// is also how a server that has gone is noticed (markServerGone).
-void discardEvents(XServer& server) {
-  while (server.usable() && XPending(server.display) > 0) {
-    XEvent event;
-    XNextEvent(server.display, &event);
-  }
-}
-
 void takeLines(LineReader& reader, Outstanding& outstanding) {
   while (const auto line = reader.nextLine()) {
     if (const auto record = parseRecord(*line))
@@ -80,20 +53,20 @@ void takeLines(LineReader& reader, Outstanding& outstanding) {
 // Keeps the records until the menu is gone or says it ends cleanly. Blocks in poll():
 // both the menu and the X server (where there is one) wake it. Only the menu's end ends it:
 // a server that goes takes its own pieces along, and the settings are still to be kept.
-Outstanding listen(int channel, XServer& server) {
+Outstanding listen(int channel, XServer* server) {
   Outstanding outstanding;
   LineReader reader;
-  pollfd watched[2] = {{channel, POLLIN, 0}, {server.display ? ConnectionNumber(server.display) : -1, POLLIN, 0}};
+  pollfd watched[2] = {{channel, POLLIN, 0}, {server ? server->descriptor() : -1, POLLIN, 0}};
   while (!outstanding.cleanEnd) {
-    discardEvents(server);
+    if (server) server->discardEvents();
     // A dead descriptor must not wake the loop again and again.
-    if (!server.usable()) watched[1].fd = -1;
+    if (!server || !server->usable()) watched[1].fd = -1;
     if (::poll(watched, 2, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
     if (watched[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
-      discardEvents(server);
+      server->discardEvents();
       watched[1].fd = -1;
     }
     if (!watched[0].revents) continue;
@@ -118,26 +91,22 @@ int runGuardian(int channel) {
     return kExitUsage;
   }
   // Without DISPLAY (a Wayland session) only desktop settings are kept, and no X server.
+  // The X server's going takes only what lived on it; the desktop's own settings live in
+  // the user's profile or in the compositor, which Xwayland may well outlast or be
+  // outlasted by, so they are still given back when the menu ends.
   const char* name = std::getenv("DISPLAY");
-  XServer server;
-  server.display = name && *name ? XOpenDisplay(nullptr) : nullptr;
-  if (name && *name && !server.display) {
+  std::unique_ptr<XServer> server;
+  if (name && *name && !(server = XServer::open())) {
     say(formatError(ErrorCode::CannotOpenXDisplay, name));
     return kExitNoDisplay;
   }
-  if (server.display) {
-    XSetIOErrorHandler(quietlyLost);
-    XSetIOErrorExitHandler(server.display, markServerGone, &server);
-  }
   if (writeAll(channel, kReadyLine)) {
-    const Outstanding outstanding = listen(channel, server);
+    const Outstanding outstanding = listen(channel, server.get());
     // The settings first: nothing the X server does or lacks can keep them from the desktop.
     for (const std::string& line : giveBackSettings(outstanding.settings)) say(line);
-    if (server.usable() && !outstanding.nothingToUndo())
-      for (const std::string& line : giveBack(server.display, outstanding)) say(line);
+    if (server && server->usable() && !outstanding.nothingToUndo())
+      for (const std::string& line : server->giveBack(outstanding)) say(line);
   }
-  // Closing a connection that has broken sends nothing and frees it.
-  if (server.display) XCloseDisplay(server.display);
   return 0;
 }
 

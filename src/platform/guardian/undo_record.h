@@ -2,7 +2,9 @@
 // What the menu tells its desktop guardian: one text line per record, sent before each change
 // of the desktop that must be undone ("record the undo before changing global state") and
 // after each piece has been given back. The guardian keeps what is outstanding and, when the
-// menu is gone, undoes that. Plain C++: both processes and the tests share it.
+// menu is gone, undoes that. Plain C++ for every system: both processes and the tests share
+// it. The mode, docks and pointer records hold what an X server needs to put them back; the
+// settings those of the desktops (GNOME, sway, KWin) on top of it or of a compositor.
 //
 //   mode CRTC MODE ROTATION X Y WIDTH HEIGHT WIDTH_MM HEIGHT_MM OUTPUT...
 //   mode-restored

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/undo_record.h"
 
 namespace tov::guardian {
 

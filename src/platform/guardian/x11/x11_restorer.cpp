@@ -1,4 +1,4 @@
-#include "platform/x11/guardian/desktop_restorer.h"
+#include "platform/guardian/x11/x11_restorer.h"
 
 #include "platform/errors.h"
 
@@ -162,12 +162,41 @@ std::string sizeText(const SavedCrtc& saved) {
   return std::to_string(saved.screenWidth) + "x" + std::to_string(saved.screenHeight);
 }
 
+// Says nothing: the guardian speaks only of what it gives back.
+int quietlyLost(Display*) { return 0; }
+
 }  // namespace
 
-std::vector<std::string> giveBack(Display* display, const Outstanding& outstanding) {
+// Xlib would end the process after an I/O error; this handler is called instead of that end,
+// and the guardian goes on without the server.
+void XServer::markGone(Display*, void* server) { static_cast<XServer*>(server)->gone_ = true; }
+
+std::unique_ptr<XServer> XServer::open() {
+  Display* display = XOpenDisplay(nullptr);
+  if (!display) return nullptr;
+  std::unique_ptr<XServer> server(new XServer(display));
+  XSetIOErrorHandler(quietlyLost);
+  XSetIOErrorExitHandler(display, markGone, server.get());
+  return server;
+}
+
+XServer::XServer(Display* display) : display_(display) {}
+
+XServer::~XServer() { XCloseDisplay(display_); }
+
+int XServer::descriptor() const { return ConnectionNumber(display_); }
+
+void XServer::discardEvents() {
+  while (usable() && XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+  }
+}
+
+std::vector<std::string> XServer::giveBack(const Outstanding& outstanding) {
   std::vector<std::string> said;
   if (outstanding.mode) {
-    const Outcome mode = restoreMode(display, *outstanding.mode);
+    const Outcome mode = restoreMode(display_, *outstanding.mode);
     if (mode != Outcome::AlreadyBack)
       said.push_back(formatError(mode == Outcome::GivenBack ? ErrorCode::GuardianModeGivenBack
                                                             : ErrorCode::GuardianModeNotGivenBack,
@@ -175,15 +204,15 @@ std::vector<std::string> giveBack(Display* display, const Outstanding& outstandi
   }
   // Docks that have gone meanwhile (a panel that rebuilt itself for the new screen) need
   // nothing and are not counted.
-  if (const std::size_t shown = showDocks(display, outstanding.docks); shown > 0)
+  if (const std::size_t shown = showDocks(display_, outstanding.docks); shown > 0)
     said.push_back(formatError(ErrorCode::GuardianDocksGivenBack, std::to_string(shown)));
   if (outstanding.pointer) {
-    const Outcome pointer = restorePointer(display, *outstanding.pointer);
+    const Outcome pointer = restorePointer(display_, *outstanding.pointer);
     if (pointer != Outcome::AlreadyBack)
       said.push_back(errorText(pointer == Outcome::GivenBack ? ErrorCode::GuardianPointerGivenBack
                                                              : ErrorCode::GuardianPointerNotGivenBack));
   }
-  XSync(display, False);
+  XSync(display_, False);
   return said;
 }
 

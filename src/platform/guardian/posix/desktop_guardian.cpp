@@ -1,4 +1,4 @@
-#include "platform/x11/desktop_guardian.h"
+#include "platform/guardian/posix/desktop_guardian.h"
 
 #include "platform/errors.h"
 
@@ -19,7 +19,7 @@
 
 extern char** environ;
 
-namespace tov::x11 {
+namespace tov::guardian {
 
 namespace {
 
@@ -114,7 +114,7 @@ DesktopGuardian::~DesktopGuardian() {
   if (channel_ < 0) return;
   // Its ready line is read first, so that only its end is left to see below.
   if (!ready_) awaitReady();
-  send(guardian::formatRecord(guardian::CleanEnd{}));
+  send(formatRecord(CleanEnd{}));
   ::shutdown(channel_, SHUT_WR);
   // The guardian's end closes as it exits; after that it can be reaped at once.
   std::string unexpected;
@@ -135,9 +135,9 @@ void DesktopGuardian::launch() {
   if (!givenUp_ && channel_ < 0) spawn();
 }
 
-void DesktopGuardian::report(const guardian::UndoRecord& record) {
+void DesktopGuardian::record(const UndoRecord& undo) {
   if (givenUp_ || !start()) return;
-  if (!send(guardian::formatRecord(record))) giveUp(errorText(ErrorCode::GuardianGone));
+  if (!send(formatRecord(undo))) giveUp(errorText(ErrorCode::GuardianGone));
 }
 
 void DesktopGuardian::forgetDisplay() {
@@ -193,9 +193,9 @@ bool DesktopGuardian::spawn() {
 
 bool DesktopGuardian::awaitReady() {
   std::string answer;
-  return readUpTo(channel_, answer, guardian::kReadyLine.size(), kReadyTimeoutMs) ==
+  return readUpTo(channel_, answer, kReadyLine.size(), kReadyTimeoutMs) ==
              Reading::Complete &&
-         answer == guardian::kReadyLine;
+         answer == kReadyLine;
 }
 
 bool DesktopGuardian::send(const std::string& bytes) {
@@ -224,4 +224,4 @@ void DesktopGuardian::closeChannel() {
   channel_ = -1;
 }
 
-}  // namespace tov::x11
+}  // namespace tov::guardian

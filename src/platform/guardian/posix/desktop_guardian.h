@@ -1,8 +1,9 @@
 #pragma once
-// The menu's side of the desktop guardian (guardian/guardian.h), a small process that gives
-// the display mode, the docks and the pointer mapping back should the menu die without
-// doing it itself (SIGKILL, a crash, an abort). The X11 services report to it before every
-// change of that global state and after every give-back; the first report starts it.
+// The menu's side of the desktop guardian (guardian.h), a small process that gives the
+// display mode, the docks, the pointer mapping and the desktops' settings back should the
+// menu die without doing it itself (SIGKILL, a crash, an abort). The services record with it
+// before every change of that global state and after every give-back (IUndoRecorder); the
+// first record starts it.
 //
 // The guardian runs in a session of its own, so that a Ctrl+C in the menu's terminal or a
 // signal to the menu's process group leaves it alone. It is connected by a socket pair
@@ -11,23 +12,24 @@
 // A socket rather than a pipe, because a write to a guardian that has gone must fail with
 // EPIPE instead of killing the menu with SIGPIPE.
 
-#include "platform/x11/guardian/undo_record.h"
+#include "platform/guardian/undo_recorder.h"
 
 #include <sys/types.h>
 
 #include <string>
 
-namespace tov::x11 {
+namespace tov::guardian {
 
-class DesktopGuardian {
+class DesktopGuardian : public IUndoRecorder {
  public:
   // displayName: the X display the menu works on, given to the guardian as DISPLAY; empty
-  // in a Wayland session, where the guardian gives back desktop settings only.
+  // in a Wayland session without Xwayland, where the guardian gives back desktop settings
+  // only.
   // guardianPath: the guardian's executable.
   DesktopGuardian(std::string displayName, std::string guardianPath);
   // Tells the guardian that the menu ends cleanly and waits a moment for it to end, so
   // that it is reaped here and not left to init.
-  ~DesktopGuardian();
+  ~DesktopGuardian() override;
   DesktopGuardian(const DesktopGuardian&) = delete;
   DesktopGuardian& operator=(const DesktopGuardian&) = delete;
 
@@ -36,14 +38,13 @@ class DesktopGuardian {
   static std::string besideThisProgram();
 
   // Starts the guardian's process and returns at once: its start (an exec and an X
-  // connection) then runs beside the program's own, and the first report waits only for
-  // what is left of it. Without this the first report starts it.
+  // connection) then runs beside the program's own, and the first record waits only for
+  // what is left of it. Without this the first record starts it.
   void launch();
 
-  // Hands record over before the change it undoes is made, once the guardian has said it is
-  // ready. A guardian that cannot be started or has gone is reported once on stderr; the
-  // menu goes on without it.
-  void report(const guardian::UndoRecord& record);
+  // Hands undo over once the guardian has said it is ready. A guardian that cannot be
+  // started or has gone is reported once on stderr; the menu goes on without it.
+  void record(const UndoRecord& undo) override;
 
   // The X display has gone (Xwayland, in a Wayland session): a guardian started from now on
   // keeps desktop settings only. One that runs already copes with the loss itself.
@@ -68,4 +69,4 @@ class DesktopGuardian {
   bool givenUp_ = false;
 };
 
-}  // namespace tov::x11
+}  // namespace tov::guardian

@@ -1,4 +1,4 @@
-#include "platform/x11/guardian/setting_restorer.h"
+#include "platform/guardian/posix/settings_restorer.h"
 
 #include <spawn.h>
 #include <fcntl.h>

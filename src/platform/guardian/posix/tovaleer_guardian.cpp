@@ -1,5 +1,5 @@
 // tovaleer-guardian: gives the desktop back when the menu dies without doing it itself.
-#include "platform/x11/guardian/guardian.h"
+#include "platform/guardian/posix/guardian.h"
 
 #include <unistd.h>
 
