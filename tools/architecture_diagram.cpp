@@ -100,8 +100,9 @@ void drawDiagram(QPainter& p, const QSize& size) {
   }
 
   const double procY = implY + 114;
-  const Box guardian{QRectF(20, procY, 365, 64), "guardian process",
-                     "started by the menu once it holds the desktop; gives back display mode, taskbar and mouse buttons if the menu dies",
+  const Box guardian{QRectF(20, procY, 365, 64), "guardian process (platform/guardian)",
+                     "started by the menu; gives back display mode, taskbar, mouse buttons and desktop settings "
+                     "if the menu dies",
                      kProcess};
   const Box standins{QRectF(410, procY, 365, 64), "stand-ins (tools/standin)",
                      "demo activity and report programs started through posix/", kProcess};
