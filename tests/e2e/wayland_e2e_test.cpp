@@ -101,7 +101,7 @@ class WaylandMenu : public ::testing::Test {
   // display mode, a taskbar or buttons, for none of them was touched.
   void endMenuAndExpectNothingToGiveBack() {
     ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
-    EXPECT_EQ(menu_->wait(20000), std::optional<int>(0));
+    EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
     const std::string said = readFile(log());
     for (const char* word : {"display mode", "guardian", "taskbar", "Cannot"})
       EXPECT_EQ(said.find(word), std::string::npos) << said;
@@ -421,7 +421,7 @@ TEST_F(GnomeLeftHand, OnKdeTheChoiceSetsTheMousesOwnSettingAndTheEndGivesItBack)
   EXPECT_TRUE(WaylandSession::waitFor([&] { return readFile(kwinLog) == "ready\nset event5 true\n"; }, kScreenMs))
       << readFile(kwinLog) << readFile(log());
   ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
-  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0));
+  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
   EXPECT_EQ(readFile(kwinLog), "ready\nset event5 true\nset event5 false\n") << readFile(log());
 }
 
@@ -447,7 +447,7 @@ TEST_F(GnomeLeftHand, ElsewhereTheMenuExchangesTheButtonsInItsOwnWindowsAndXwayl
   EXPECT_EQ(leftHanded(*mutter), "false") << "GNOME's setting is not this desktop's";
   EXPECT_EQ(firstButton(), "3") << "Xwayland's buttons are not exchanged";
   ASSERT_EQ(::kill(menu_->pid(), SIGTERM), 0);
-  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0));
+  EXPECT_EQ(menu_->wait(20000), std::optional<int>(0)) << readFile(log());
   EXPECT_EQ(firstButton(), "1") << "Xwayland's buttons not given back";
 }
 
