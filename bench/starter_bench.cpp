@@ -19,6 +19,7 @@
 #include "components/appsupport.h"
 #include "components/starter.h"
 #include "platform/posix/posix_process_starter.h"
+#include "ui/qt/qt_event_loop.h"
 
 extern char** environ;
 
@@ -125,6 +126,7 @@ BENCHMARK(BM_EndToOnFinished)->UseManualTime()->Iterations(1)->Unit(benchmark::k
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   ::benchmark::Initialize(&argc, argv);
   if (::benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   ::benchmark::RunSpecifiedBenchmarks();

@@ -36,6 +36,7 @@
 
 #include "platform/posix/posix_process_starter.h"
 #include "platform/posix/program_search.h"
+#include "ui/qt/qt_event_loop.h"
 #include "support/x_session.h"
 
 // Last: Xlib's macros (Status, Bool) break Qt's headers.
@@ -194,6 +195,7 @@ bool placeActivities(const fs::path& suite) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   if (tov::posix::findInPath("wine").empty() || !fs::exists(kPrefix + "/.tovaleer-ready")) {

@@ -19,6 +19,7 @@
 
 #include "platform/posix/posix_process_starter.h"
 #include "platform/posix/program_search.h"
+#include "ui/qt/qt_event_loop.h"
 
 extern char** environ;
 
@@ -105,6 +106,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   const std::string wine = tov::posix::findInPath("wine");

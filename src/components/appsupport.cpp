@@ -1,7 +1,7 @@
 #include "components/appsupport.h"
 
-#include <QtGlobal>
 #include <algorithm>
+#include <cassert>
 #include <limits>
 
 #include "ui/application.h"
@@ -26,10 +26,7 @@ TAppSupport* g_appSupport = nullptr;
 // ---------------------------------------------------------------------------------------------
 // TTimerPool
 
-TTimerPool::TTimerPool() {
-  timer_.setTimerType(Qt::PreciseTimer);
-  QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
-}
+TTimerPool::TTimerPool() : timer_([this] { Tick(); }) {}
 
 TTimerPool::~TTimerPool() { timer_.stop(); }
 
@@ -105,8 +102,8 @@ void TTimerPool::restartTimer() {
   const bool anyEnabled =
       std::any_of(items_.begin(), items_.end(), [](const auto& item) { return item->enabled; });
   if (!anyEnabled) return;
-  timer_.start(int(kMinInterval));
-  if (!timer_.isActive()) throw EOutOfResources(ErrorCode::NotEnoughTimers);
+  timer_.start(kMinInterval);
+  if (!timer_.active()) throw EOutOfResources(ErrorCode::NotEnoughTimers);
 }
 
 void TTimerPool::dropRemoved() {
@@ -139,7 +136,7 @@ void TTimerPool::Tick() {
 // TAppSupport
 
 TAppSupport::TAppSupport() {
-  Q_ASSERT(!g_appSupport);
+  assert(!g_appSupport);
   g_appSupport = this;
 }
 

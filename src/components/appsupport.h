@@ -1,10 +1,10 @@
 #pragma once
 // The process-wide application object and its tick service: one 50 ms timer of the message
 // loop serving up to 250 registrations, each called back every so many base ticks. The
-// program starter watches its processes with it. A QTimer stands where a timer on a hidden
-// window would: its ticks come on the user-interface thread between other events.
+// program starter watches its processes with it. A timer of the event loop stands where a
+// timer on a hidden window would: its ticks come on the user-interface thread between other
+// events.
 
-#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/event_loop.h"
 
 namespace tov {
 
@@ -61,7 +62,7 @@ class TTimerPool {
   int Count() const;
   std::int32_t TickCounter() const { return tickCounter_; }
   bool Busy() const { return busy_; }
-  bool TimerActive() const { return timer_.isActive(); }
+  bool TimerActive() const { return timer_.active(); }
 
   // One base tick, as the platform timer gives it; tests step the service with it.
   void Tick();
@@ -71,7 +72,7 @@ class TTimerPool {
   void restartTimer();
   void dropRemoved();
 
-  QTimer timer_;
+  LoopTimer timer_;
   std::vector<std::unique_ptr<TTimerItem>> items_;  // in the order they were added
   std::array<TTimerItem*, kSlotCount> slots_{};     // slot n - 1 holds identifier base + n
   std::int32_t tickCounter_ = 0;

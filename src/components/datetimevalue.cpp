@@ -1,10 +1,10 @@
 #include "components/datetimevalue.h"
 
-#include <QDateTime>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 
 #include "platform/errors.h"
 
@@ -90,17 +90,23 @@ DateTimeParts decodeDateTime(double value) {
 }
 
 double currentDateTime() {
-  const QDateTime now = QDateTime::currentDateTime();
-  const QDate date = now.date();
-  const QTime time = now.time();
+  const auto now = time_point_cast<milliseconds>(system_clock::now());
+  const std::time_t wholeSeconds = system_clock::to_time_t(now);
+  // The C library's local time: the compilers this builds with have no time zones in
+  // <chrono> yet. Its result lies in a buffer that every caller shares, so it is copied at
+  // once; the clock is read on the user-interface thread only.
+  const std::tm* local = std::localtime(&wholeSeconds);
+  if (!local) return encodeDateTime(DateTimeParts{});
+  const std::tm fields = *local;
   DateTimeParts parts;
-  parts.year = date.year();
-  parts.month = std::uint8_t(date.month());
-  parts.day = std::uint8_t(date.day());
-  parts.hour = std::uint8_t(time.hour());
-  parts.minute = std::uint8_t(time.minute());
-  parts.second = std::uint8_t(time.second());
-  parts.millisecond = std::uint16_t(time.msec());
+  parts.year = fields.tm_year + 1900;
+  parts.month = std::uint8_t(fields.tm_mon + 1);
+  parts.day = std::uint8_t(fields.tm_mday);
+  parts.hour = std::uint8_t(fields.tm_hour);
+  parts.minute = std::uint8_t(fields.tm_min);
+  // A leap second reads as the last second of its minute, as a clock without them shows it.
+  parts.second = std::uint8_t(std::min(fields.tm_sec, 59));
+  parts.millisecond = std::uint16_t(now.time_since_epoch().count() % 1000);
   return encodeDateTime(parts);
 }
 

@@ -1,38 +1,34 @@
 #include "components/threadedtimer.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
-#include <QPointer>
 #include <array>
+#include <cassert>
 #include <chrono>
 #include <utility>
-
-#include "platform/thread_scheduling.h"
 
 namespace tov {
 
 namespace {
 
-// The seven priorities line up one to one with Qt's; Qt's InheritPriority has no match.
-constexpr std::array<std::pair<TThreadPriority, QThread::Priority>, 7> kPriorities{{
-    {TThreadPriority::tpIdle, QThread::IdlePriority},
-    {TThreadPriority::tpLowest, QThread::LowestPriority},
-    {TThreadPriority::tpLower, QThread::LowPriority},
-    {TThreadPriority::tpNormal, QThread::NormalPriority},
-    {TThreadPriority::tpHigher, QThread::HighPriority},
-    {TThreadPriority::tpHighest, QThread::HighestPriority},
-    {TThreadPriority::tpTimeCritical, QThread::TimeCriticalPriority},
+// The component's priorities are the loop's, one to one.
+constexpr std::array<std::pair<TThreadPriority, ThreadPriority>, 7> kPriorities{{
+    {TThreadPriority::tpIdle, ThreadPriority::Idle},
+    {TThreadPriority::tpLowest, ThreadPriority::Lowest},
+    {TThreadPriority::tpLower, ThreadPriority::Lower},
+    {TThreadPriority::tpNormal, ThreadPriority::Normal},
+    {TThreadPriority::tpHigher, ThreadPriority::Higher},
+    {TThreadPriority::tpHighest, ThreadPriority::Highest},
+    {TThreadPriority::tpTimeCritical, ThreadPriority::TimeCritical},
 }};
 
-QThread::Priority toQtPriority(TThreadPriority priority) {
-  for (const auto& [ours, qt] : kPriorities)
-    if (ours == priority) return qt;
-  return QThread::NormalPriority;
+ThreadPriority toLoopPriority(TThreadPriority priority) {
+  for (const auto& [ours, loop] : kPriorities)
+    if (ours == priority) return loop;
+  return ThreadPriority::Normal;
 }
 
-TThreadPriority fromQtPriority(QThread::Priority priority) {
-  for (const auto& [ours, qt] : kPriorities)
-    if (qt == priority) return ours;
+TThreadPriority fromLoopPriority(ThreadPriority priority) {
+  for (const auto& [ours, loop] : kPriorities)
+    if (loop == priority) return ours;
   return TThreadPriority::tpNormal;
 }
 
@@ -41,15 +37,14 @@ TThreadPriority fromQtPriority(QThread::Priority priority) {
 // ---------------------------------------------------------------------------------------------
 // TThreadedTimer
 
-TThreadedTimer::TThreadedTimer(QObject* owner)
-    : QObject(owner), worker_(std::make_unique<TTimerThread>(*this)) {
-  // Hand-overs are delivered through this object's thread; it must be the one serving events.
-  Q_ASSERT(!QCoreApplication::instance() || thread() == QCoreApplication::instance()->thread());
+TThreadedTimer::TThreadedTimer() : worker_(std::make_unique<TTimerThread>(*this)) {
+  // Hand-overs are delivered on the loop's thread; it must be the one that uses the timer.
+  assert(!hasEventLoop() || eventLoop().onLoopThread());
 }
 
 TThreadedTimer::~TThreadedTimer() {
-  // The worker is gone before ~QObject runs, and ~QObject drops a tick still queued for this
-  // object, so no tick reaches a destroyed timer.
+  // The worker is gone before the hand-over context goes, which drops a tick still queued,
+  // so no tick reaches a destroyed timer.
   worker_->terminateAndWait();
 }
 
@@ -82,11 +77,11 @@ TThreadPriority TThreadedTimer::ThreadPriority() const { return worker_->threadP
 void TThreadedTimer::setThreadPriority(TThreadPriority value) { worker_->setThreadPriority(value); }
 
 void TThreadedTimer::tickRoutine() {
-  QPointer<TThreadedTimer> alive(this);
+  const std::weak_ptr<const bool> alive = lifetime_;
   // A tick that arrives after the timer was disabled is dropped.
   const bool handled = !(enabled_ && OnTimer) || callOnTimer();
   // A handler may free its own timer; the destructor has then released the worker already.
-  if (alive) worker_->completeHandOver(handled);
+  if (!alive.expired()) worker_->completeHandOver(handled);
 }
 
 bool TThreadedTimer::callOnTimer() {
@@ -120,26 +115,13 @@ void TTimerThread::setInterval(std::uint32_t milliseconds) {
 }
 
 TThreadPriority TTimerThread::threadPriority() const {
-  // Qt keeps no priority for a thread that has not started; the stored one applies at start.
-  std::lock_guard lock(mutex_);
-  return started_ ? fromQtPriority(priority()) : priority_;
+  // A thread that has not started has no priority yet; the stored one applies at start.
+  return thread_ ? fromLoopPriority(thread_->priority()) : priority_;
 }
 
 void TTimerThread::setThreadPriority(TThreadPriority value) {
-  std::lock_guard lock(mutex_);
   priority_ = value;
-  if (started_) applyPriority();
-}
-
-void TTimerThread::applyPriority() {
-  const QThread::Priority wanted = toQtPriority(priority_);
-  if (priority() == QThread::IdlePriority && wanted != QThread::IdlePriority) {
-    // Until run() begins the thread cannot be addressed; run() applies the wanted priority then.
-    // Refused, the thread keeps the idle priority, in Qt's record as in the system.
-    // Qt would keep it in the idle class whatever priority came later.
-    if (nativeThread_ == nullptr || !leaveIdleScheduling(nativeThread_)) return;
-  }
-  setPriority(wanted);
+  if (thread_) thread_->setPriority(toLoopPriority(value));
 }
 
 void TTimerThread::signalWake() {
@@ -156,17 +138,12 @@ void TTimerThread::pause() {
 }
 
 void TTimerThread::resume() {
-  QThread::Priority startPriority;
   {
     std::lock_guard lock(mutex_);
     paused_ = false;
-    startPriority = toQtPriority(priority_);
   }
   wakeup_.notify_one();
-  if (!started_) {
-    started_ = true;
-    start(startPriority);
-  }
+  if (!thread_) thread_ = eventLoop().startThread(toLoopPriority(priority_), [this] { run(); });
 }
 
 void TTimerThread::terminateAndWait() {
@@ -180,7 +157,7 @@ void TTimerThread::terminateAndWait() {
   wakeup_.notify_one();
   // A worker that never started has nothing to end. One that did ends without waiting on
   // this thread, so joining here cannot deadlock.
-  if (started_) wait();
+  if (thread_) thread_->join();
 }
 
 void TTimerThread::completeHandOver(bool handled) {
@@ -194,11 +171,7 @@ void TTimerThread::completeHandOver(bool handled) {
 
 void TTimerThread::run() {
   std::unique_lock lock(mutex_);
-  nativeThread_ = currentThreadId();
-  applyPriority();  // a change made since start() may not have reached the thread
   tickUntilTerminated(lock);
-  // The thread ends once run() is left; its handle must not be used after that.
-  nativeThread_ = nullptr;
 }
 
 void TTimerThread::tickUntilTerminated(std::unique_lock<std::mutex>& lock) {
@@ -238,10 +211,9 @@ bool TTimerThread::waitOutInterval(std::unique_lock<std::mutex>& lock) {
 
 bool TTimerThread::handOver(std::unique_lock<std::mutex>& lock) {
   handOver_ = HandOver::Pending;
-  // Queued to the owner's thread: any event processing there runs it, nested loops and modal
+  // Posted to the loop's thread: any event processing there runs it, nested loops and modal
   // boxes included. Posting under the lock keeps "paused means no hand-over" exact.
-  QMetaObject::invokeMethod(
-      &owner_, [owner = &owner_] { owner->tickRoutine(); }, Qt::QueuedConnection);
+  owner_.handOvers_.post([owner = &owner_] { owner->tickRoutine(); });
   wakeup_.wait(lock, [this] { return handOver_ != HandOver::Pending; });
   const bool handled = handOver_ != HandOver::Failed;
   handOver_ = HandOver::None;

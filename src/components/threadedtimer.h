@@ -4,12 +4,13 @@
 // queue up, and they keep coming while the user-interface thread serves a modal box or a
 // nested event loop (unlike a timer of the main message loop).
 
-#include <QThread>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+
+#include "platform/event_loop.h"
 
 namespace tov {
 
@@ -17,11 +18,13 @@ enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHi
 
 class TTimerThread;
 
-// Create, use and destroy on the user-interface thread (the thread of the QCoreApplication).
-class TThreadedTimer : public QObject {
+// Create, use and destroy on the user-interface thread (the thread of the event loop).
+class TThreadedTimer {
  public:
-  explicit TThreadedTimer(QObject* owner = nullptr);
-  ~TThreadedTimer() override;
+  TThreadedTimer();
+  ~TThreadedTimer();
+  TThreadedTimer(const TThreadedTimer&) = delete;
+  TThreadedTimer& operator=(const TThreadedTimer&) = delete;
 
   bool Enabled() const { return enabled_; }
   // Enabling starts a full interval from now; enabling an enabled timer changes nothing.
@@ -48,19 +51,27 @@ class TThreadedTimer : public QObject {
   bool callOnTimer();  // false when the handler failed
 
   bool enabled_ = false;
+  // Expires with the timer: a handler may destroy its own timer.
+  std::shared_ptr<const bool> lifetime_ = std::make_shared<const bool>(true);
+  // Hand-overs are posted in its name, so one still queued when the timer goes is dropped.
+  // Declared before the worker, which ends first.
+  LoopContext handOvers_;
   std::unique_ptr<TTimerThread> worker_;
 };
 
 // The worker: waits out the interval on its wake event, then hands one tick over to the
-// user-interface thread and blocks until the tick routine has run.
+// user-interface thread and blocks until the tick routine has run. Its thread is one of the
+// event loop's worker threads, started at the first resumption.
 //
 // Linux has no thread suspension, so pausing is emulated at the two places where it can be
 // observed: a paused worker holds its wait (its time-out does not run out) and makes no
 // hand-over; a resumed one goes on where it stood.
-class TTimerThread : public QThread {
+class TTimerThread {
  public:
   explicit TTimerThread(TThreadedTimer& owner);
-  ~TTimerThread() override;
+  ~TTimerThread();
+  TTimerThread(const TTimerThread&) = delete;
+  TTimerThread& operator=(const TTimerThread&) = delete;
 
   std::uint32_t interval() const;
   void setInterval(std::uint32_t milliseconds);
@@ -82,30 +93,25 @@ class TTimerThread : public QThread {
   // handled false: the tick's handler failed, and the worker ends.
   void completeHandOver(bool handled);
 
- protected:
-  void run() override;
-
  private:
   enum class HandOver { None, Pending, Completed, Failed, Cancelled };
 
-  // Gives the started thread the wanted priority. Called with mutex_ held, on either thread.
-  void applyPriority();
+  void run();
   void tickUntilTerminated(std::unique_lock<std::mutex>& lock);
   bool waitOutInterval(std::unique_lock<std::mutex>& lock);
   void waitWhilePaused(std::unique_lock<std::mutex>& lock);
   bool handOver(std::unique_lock<std::mutex>& lock);  // false: the handler failed
 
   TThreadedTimer& owner_;
-  bool started_ = false;  // user-interface thread only
+  // User-interface thread only: the priority the thread starts with, and the thread, null
+  // until the first resumption. What the started thread has is what it reports.
+  TThreadPriority priority_ = TThreadPriority::tpNormal;
+  std::unique_ptr<IWorkerThread> thread_;
 
   // Shared with the worker: every field below is guarded by mutex_, and the worker is the
   // only thread that waits on wakeup_. The wake event is wakeSignalled_.
   mutable std::mutex mutex_;
   std::condition_variable wakeup_;
-  // The wanted priority; what the started thread has is what Qt reports.
-  TThreadPriority priority_ = TThreadPriority::tpNormal;
-  // The worker's own thread while run() runs; before and after it, nothing to address.
-  Qt::HANDLE nativeThread_ = nullptr;
   std::uint32_t interval_ = 1000;
   bool wakeSignalled_ = false;
   bool paused_ = true;

@@ -1,8 +1,9 @@
 #pragma once
 // The user-interface thread's event loop, as the program's logic sees it: timers, work handed
-// over from any thread, and descriptors or handles watched without blocking. Every handler
-// of the program runs on that one thread. The windowing layer's backend implements it, and
-// the program's entry (or a test's) installs it before anything is built that uses it.
+// over from any thread, descriptors or handles watched without blocking, and the program's
+// own worker threads with their priorities. Every handler of the program runs on that one
+// thread. The windowing layer's backend implements it, and the program's entry (or a test's)
+// installs it before anything is built that uses it.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,24 @@ namespace tov {
 using NativeHandle = std::intptr_t;
 
 enum class WatchFor { Readable, Writable };
+
+// The priority the system schedules a thread by. Where the system has fewer levels, several
+// share one (Linux tells only the idle class from the rest).
+enum class ThreadPriority { Idle, Lowest, Lower, Normal, Higher, Highest, TimeCritical };
+
+// A thread of the program's own, running one piece of work. Made, used and destroyed on the
+// loop's thread; destroying it waits for its work to return.
+class IWorkerThread {
+ public:
+  virtual ~IWorkerThread() = default;
+  // Reaches the running thread, or the thread as soon as it runs.
+  virtual void setPriority(ThreadPriority priority) = 0;
+  // The priority the thread has: the last one asked for, unless the system refused it (a
+  // thread may lack the right to leave the idle class), then the one it kept.
+  virtual ThreadPriority priority() const = 0;
+  // Waits until the work has returned.
+  virtual void join() = 0;
+};
 
 class IEventLoop {
  public:
@@ -36,6 +55,15 @@ class IEventLoop {
   // is signalled (what is watched is then the handle itself).
   virtual Id addWatch(NativeHandle handle, WatchFor what, Work ready) = 0;
   virtual void removeWatch(Id watch) = 0;
+
+  // Calls work each time the loop is about to wait for events: for a library that reads
+  // its events into a queue of its own, where no watched descriptor shows them. May be
+  // removed from inside its own call.
+  virtual Id addBeforeWait(Work work) = 0;
+  virtual void removeBeforeWait(Id hook) = 0;
+
+  // Starts work on a new thread with that priority.
+  virtual std::unique_ptr<IWorkerThread> startThread(ThreadPriority priority, Work work) = 0;
 
   // Serves the events at hand and returns; with waitForMore, first waits until one comes.
   virtual void processEvents(bool waitForMore) = 0;

@@ -4,11 +4,11 @@
 
 namespace tov {
 
-TTimer::TTimer(std::uint32_t interval) : interval_(interval) {
-  QObject::connect(&timer_, &QTimer::timeout, [this] {
-    if (enabled_ && OnTimer) Application::guarded([this] { OnTimer(this); });
-  });
-}
+TTimer::TTimer(std::uint32_t interval)
+    : timer_([this] {
+        if (enabled_ && OnTimer) Application::guarded([this] { OnTimer(this); });
+      }),
+      interval_(interval) {}
 
 void TTimer::setEnabled(bool enabled) {
   if (enabled == enabled_) return;
@@ -24,7 +24,7 @@ void TTimer::setInterval(std::uint32_t interval) {
 
 void TTimer::rearm() {
   timer_.stop();
-  if (enabled_ && interval_ > 0) timer_.start(int(interval_));
+  if (enabled_ && interval_ > 0) timer_.start(interval_);
 }
 
 }  // namespace tov

@@ -1,9 +1,10 @@
 #pragma once
 // A timer of the message loop: ticks come while the user-interface thread serves events.
 
-#include <QTimer>
 #include <cstdint>
 #include <functional>
+
+#include "platform/event_loop.h"
 
 namespace tov {
 
@@ -21,7 +22,7 @@ class TTimer {
  private:
   void rearm();
 
-  QTimer timer_;
+  LoopTimer timer_;
   bool enabled_ = false;
   std::uint32_t interval_;
 };

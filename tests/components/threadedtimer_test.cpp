@@ -28,6 +28,7 @@
 
 #include "platform/errors.h"
 #include "ui/application.h"
+#include "ui/qt/qt_event_loop.h"
 
 namespace tov {
 namespace {
@@ -43,7 +44,9 @@ void ensureApplication() {
   static char name[] = "components_tests";
   static char* argv[] = {name, nullptr};
   static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
+  static auto* loop = new qt::InstalledQtEventLoop;
   (void)app;
+  (void)loop;
 }
 
 // Blocks the user-interface thread, as a handler busy with work would.
@@ -354,20 +357,25 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrorCase{"ForeignThrow", [] { throw 42; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What holds a timer, as a form holds its animation timer: destroying it destroys the timer.
+struct TimerOwner {
+  std::unique_ptr<TThreadedTimer> timer = std::make_unique<TThreadedTimer>();
+};
+
 // Destruction must end the worker promptly in every state it can be in, and no tick may reach
 // the destroyed timer or its owner afterwards (the sanitizer build watches for that).
 struct DestroyCase {
   const char* name;
   std::uint32_t interval;
   // Brings the timer into the state under test and destroys it by deleting its owner.
-  void (*destroy)(ThreadedTimerTest& test, QObject*& owner, TThreadedTimer& timer);
+  void (*destroy)(ThreadedTimerTest& test, TimerOwner*& owner, TThreadedTimer& timer);
 };
 
 class DestructionTest : public ThreadedTimerTest, public ::testing::WithParamInterface<DestroyCase> {};
 
 // Clears the caller's pointer first, so that a handler run during destruction would see it.
-void destroyOwner(QObject*& owner) {
-  QObject* dying = owner;
+void destroyOwner(TimerOwner*& owner) {
+  TimerOwner* dying = owner;
   owner = nullptr;
   delete dying;
 }
@@ -379,8 +387,8 @@ static_assert(std::chrono::milliseconds(kLongInterval) > 2 * kHangGuard);
 
 TEST_P(DestructionTest, EndsTheWorkerPromptlyAndDeliversNothingAfterwards) {
   Watchdog watchdog(2 * kHangGuard);  // room for the setting-up waits, which have their own guard
-  QObject* owner = new QObject;
-  auto* timer = new TThreadedTimer(owner);
+  TimerOwner* owner = new TimerOwner;
+  TThreadedTimer* timer = owner->timer.get();
   timer->setInterval(GetParam().interval);
   timer->OnTimer = [this, &owner](TThreadedTimer*) {
     ASSERT_NE(owner, nullptr) << "tick during or after destruction";
@@ -393,34 +401,34 @@ TEST_P(DestructionTest, EndsTheWorkerPromptlyAndDeliversNothingAfterwards) {
   EXPECT_EQ(ticks.size(), ticksAtDestruction);
 }
 
-void neverStarted(ThreadedTimerTest&, QObject*& owner, TThreadedTimer&) { destroyOwner(owner); }
+void neverStarted(ThreadedTimerTest&, TimerOwner*& owner, TThreadedTimer&) { destroyOwner(owner); }
 
-void disabledAfterTicking(ThreadedTimerTest& test, QObject*& owner, TThreadedTimer& timer) {
+void disabledAfterTicking(ThreadedTimerTest& test, TimerOwner*& owner, TThreadedTimer& timer) {
   timer.setEnabled(true);
   ASSERT_TRUE(test.runUntilTicks(1));
   timer.setEnabled(false);
   destroyOwner(owner);
 }
 
-void waitingALongInterval(ThreadedTimerTest&, QObject*& owner, TThreadedTimer& timer) {
+void waitingALongInterval(ThreadedTimerTest&, TimerOwner*& owner, TThreadedTimer& timer) {
   timer.setEnabled(true);
   blockFor(100ms);
   destroyOwner(owner);
 }
 
-void tickQueuedButNotRun(ThreadedTimerTest&, QObject*& owner, TThreadedTimer& timer) {
+void tickQueuedButNotRun(ThreadedTimerTest&, TimerOwner*& owner, TThreadedTimer& timer) {
   timer.setEnabled(true);
   blockFor(300ms);  // the tick is posted meanwhile and the worker waits for it
   destroyOwner(owner);
 }
 
-void insideItsOwnTick(ThreadedTimerTest& test, QObject*& owner, TThreadedTimer& timer) {
+void insideItsOwnTick(ThreadedTimerTest& test, TimerOwner*& owner, TThreadedTimer& timer) {
   timer.OnTimer = [&owner](TThreadedTimer*) { destroyOwner(owner); };
   timer.setEnabled(true);
   test.runUntil([&owner] { return owner == nullptr; });
 }
 
-void fromANestedLoopInsideItsTick(ThreadedTimerTest& test, QObject*& owner, TThreadedTimer& timer) {
+void fromANestedLoopInsideItsTick(ThreadedTimerTest& test, TimerOwner*& owner, TThreadedTimer& timer) {
   timer.OnTimer = [&owner](TThreadedTimer*) {
     QEventLoop nested;
     QTimer::singleShot(50, [&owner] { destroyOwner(owner); });

@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include "ui/qt/qt_event_loop.h"
+
 #include <spawn.h>
 
 #include <cstdio>
@@ -48,6 +50,7 @@ bool given(int argc, char** argv, const char* option) {
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   std::string error;
   auto x11 = tov::X11Platform::open(&error);
   if (!x11) {

@@ -12,6 +12,7 @@
 #include "platform/x11/x11_hotkey.h"
 #include "platform/x11/x11_window_activator.h"
 #include "support/x_session.h"
+#include "ui/qt/qt_event_loop.h"
 
 #include <X11/Xlib.h>
 #include <X11/keysym.h>
@@ -29,6 +30,7 @@ QCoreApplication& qtApplication() {
   static char name[] = "instance_x_tests";
   static char* argv[] = {name, nullptr};
   static QCoreApplication application(argc, argv);
+  static qt::InstalledQtEventLoop loop;
   return application;
 }
 

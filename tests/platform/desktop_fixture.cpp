@@ -8,6 +8,8 @@
 
 #include <sstream>
 
+#include "ui/qt/qt_event_loop.h"
+
 namespace tov::test {
 
 QCoreApplication& qtApplication() {
@@ -15,6 +17,7 @@ QCoreApplication& qtApplication() {
   static char name[] = "platform_x11_tests";
   static char* argv[] = {name, nullptr};
   static QCoreApplication application(argc, argv);
+  static qt::InstalledQtEventLoop loop;
   return application;
 }
 

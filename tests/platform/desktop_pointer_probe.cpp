@@ -18,6 +18,7 @@
 #include "platform/sway/sway_pointer.h"
 #include "platform/wayland/wayland_platform.h"
 #include "platform/guardian/posix/desktop_guardian.h"
+#include "ui/qt/qt_event_loop.h"
 
 namespace {
 // Swaps, says so, and returns once SIGTERM comes.
@@ -33,6 +34,7 @@ void swapUntilTerminated(tov::IPointer& pointer) {
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   const bool sway = argc == 2 && std::strcmp(argv[1], "sway") == 0;
   const bool kde = argc == 2 && std::strcmp(argv[1], "kde") == 0;
   const bool wayland = argc == 2 && std::strcmp(argv[1], "wayland") == 0;

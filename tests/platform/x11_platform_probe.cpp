@@ -2,6 +2,7 @@
 // it is ended from outside.
 
 #include "platform/x11/x11_platform.h"
+#include "ui/qt/qt_event_loop.h"
 
 #include <QCoreApplication>
 
@@ -9,6 +10,7 @@
 
 int main(int argc, char** argv) {
   QCoreApplication application(argc, argv);
+  tov::qt::InstalledQtEventLoop loop;
   std::string error;
   auto platform = tov::X11Platform::open(&error);
   if (!platform) {

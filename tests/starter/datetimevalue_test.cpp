@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -132,6 +135,37 @@ TEST(DateTimeValue, ValuesOutsideTheCalendarReadAsItsEnds) {
   EXPECT_EQ(decodeDateTime(1e300).year, 9999);
   EXPECT_EQ(decodeDateTime(-1e300).year, 1);
   EXPECT_EQ(decodeDateTime(std::nan("")), decodeDateTime(0));
+}
+
+// The standard value of this moment in UTC, shifted by offset.
+double utcNowShiftedBy(std::chrono::hours offset) {
+  using namespace std::chrono;
+  const auto now = time_point_cast<milliseconds>(system_clock::now()) + offset;
+  const auto day = floor<days>(now);
+  const year_month_day date{day};
+  const hh_mm_ss time{now - day};
+  return encodeDateTime({int(date.year()), std::uint8_t(unsigned(date.month())), std::uint8_t(unsigned(date.day())),
+                         std::uint8_t(time.hours().count()), std::uint8_t(time.minutes().count()),
+                         std::uint8_t(time.seconds().count()), std::uint16_t(time.subseconds().count())});
+}
+
+// In a zone 14 hours ahead of UTC the clock reads the local time there: between two readings
+// of UTC shifted by as much, taken before and after it.
+TEST(DateTimeValue, TheClockReadsLocalTime) {
+  const char* saved = std::getenv("TZ");
+  const std::string previous = saved ? saved : "";
+  ::setenv("TZ", "AHEAD-14", 1);
+  ::tzset();
+  const double before = utcNowShiftedBy(std::chrono::hours(14));
+  const double now = currentDateTime();
+  const double after = utcNowShiftedBy(std::chrono::hours(14));
+  if (saved)
+    ::setenv("TZ", previous.c_str(), 1);
+  else
+    ::unsetenv("TZ");
+  ::tzset();
+  EXPECT_LE(before, now);
+  EXPECT_LE(now, after);
 }
 
 }  // namespace

@@ -54,5 +54,20 @@ TEST(EventLoop, WorkOfAContextThatWentIsDropped) {
   EXPECT_FALSE(ran);
 }
 
+// What a library reads into a queue of its own is seen before the loop sleeps: the hook runs
+// each time the loop is about to wait, and never again once removed, even in its own call.
+TEST(EventLoop, ABeforeWaitHookRunsAtEachWaitUntilRemovedInItsOwnCall) {
+  int calls = 0;
+  IEventLoop::Id hook = 0;
+  hook = eventLoop().addBeforeWait([&] {
+    if (++calls == 2) eventLoop().removeBeforeWait(hook);
+  });
+  int ticks = 0;
+  LoopTimer timer([&] { ++ticks; });
+  timer.start(5);
+  serveEventsUntil([&] { return ticks >= 5; });
+  EXPECT_EQ(calls, 2);
+}
+
 }  // namespace
 }  // namespace tov

@@ -2,8 +2,6 @@
 
 #include <poll.h>
 
-#include <QObject>
-#include <QSocketNotifier>
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -217,7 +215,7 @@ AlsaMixerDevice::AlsaMixerDevice(snd_mixer_t* mixer, std::int32_t handle,
 
 AlsaMixerDevice::~AlsaMixerDevice() {
   // The notifiers go before the descriptors they watch are closed.
-  notifiers_.clear();
+  watches_.clear();
   // ALSA reports every element's removal while it closes: nobody may listen by then.
   snd_mixer_set_callback(mixer_, nullptr);
   for (const auto& slot : slots_)
@@ -243,12 +241,10 @@ void AlsaMixerDevice::watchDescriptors() {
       snd_mixer_poll_descriptors(mixer_, descriptors.data(), static_cast<unsigned>(count));
   for (int i = 0; i < std::min(filled, count); ++i) {
     const pollfd& descriptor = descriptors[static_cast<std::size_t>(i)];
-    const auto type = (descriptor.events & POLLOUT) && !(descriptor.events & (POLLIN | POLLPRI))
-                          ? QSocketNotifier::Write
-                          : QSocketNotifier::Read;
-    auto notifier = std::make_unique<QSocketNotifier>(descriptor.fd, type);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [this] { handleEvents(); });
-    notifiers_.push_back(std::move(notifier));
+    const WatchFor what = (descriptor.events & POLLOUT) && !(descriptor.events & (POLLIN | POLLPRI))
+                              ? WatchFor::Writable
+                              : WatchFor::Readable;
+    watches_.push_back(std::make_unique<LoopWatch>(descriptor.fd, what, [this] { handleEvents(); }));
   }
 }
 
@@ -259,7 +255,7 @@ void AlsaMixerDevice::handleEvents() {
     // The card went away. Its descriptor would stay readable for ever: stop watching it,
     // and tell the owner that both destinations changed.
     broken_ = true;
-    for (const auto& notifier : notifiers_) notifier->setEnabled(false);
+    for (const auto& watch : watches_) watch->setEnabled(false);
     for (Direction direction : kDirections)
       note(MixerChangeKind::Line, destinationLineId(direction));
   }

@@ -10,9 +10,8 @@
 #include <vector>
 
 #include "platform/alsa/mixer_ids.h"
+#include "platform/event_loop.h"
 #include "platform/mixer.h"
-
-class QSocketNotifier;
 
 namespace tov::alsa {
 
@@ -77,7 +76,7 @@ class AlsaMixerDevice : public IMixerDevice {
   // event is about: ALSA reports the element only.
   std::map<std::uint32_t, std::vector<std::int64_t>> lastValues_;
   std::vector<MixerChange> pending_;
-  std::vector<std::unique_ptr<QSocketNotifier>> notifiers_;
+  std::vector<std::unique_ptr<LoopWatch>> watches_;
   // Expires with the device: a delivery loop whose handler destroyed the device stops.
   std::shared_ptr<const bool> lifetime_ = std::make_shared<const bool>(true);
   bool broken_ = false;  // ALSA lost the card: nothing more can be read

@@ -14,9 +14,6 @@
 #include <filesystem>
 #include <string_view>
 
-#include <QCoreApplication>
-#include <QObject>
-#include <QSocketNotifier>
 
 #include "platform/errors.h"
 #include "platform/posix/command_line.h"
@@ -250,10 +247,10 @@ std::vector<std::string> currentEnvironment() {
 struct PosixProcessStarter::ReleasedChild {
   pid_t pid = 0;
   int pidfd = -1;  // readable once the process has ended; -1 without an event loop to watch it
-  std::unique_ptr<QSocketNotifier> notifier;
+  std::unique_ptr<LoopWatch> watch;
 
   ~ReleasedChild() {
-    notifier.reset();
+    watch.reset();
     if (pidfd >= 0) ::close(pidfd);
   }
 };
@@ -262,8 +259,7 @@ PosixProcessStarter::PosixProcessStarter(HelperPrograms helpers, WineSetup wine,
                                          std::optional<std::vector<std::string>> environment)
     : helpers_(std::move(helpers)),
       wine_(std::move(wine)),
-      environment_(std::move(environment)),
-      sweepContext_(std::make_unique<QObject>()) {}
+      environment_(std::move(environment)) {}
 
 PosixProcessStarter::~PosixProcessStarter() {
   sweepReleased();
@@ -396,15 +392,14 @@ void PosixProcessStarter::watchReleased(pid_t pid) {
   auto child = std::make_unique<ReleasedChild>();
   child->pid = pid;
   // Not yet reaped, so the pid still names our child and cannot have been reused.
-  child->pidfd = QCoreApplication::instance() ? openPidfd(pid) : -1;
+  child->pidfd = hasEventLoop() ? openPidfd(pid) : -1;
   if (child->pidfd >= 0) {
-    child->notifier = std::make_unique<QSocketNotifier>(child->pidfd, QSocketNotifier::Read);
-    QSocketNotifier* notifier = child->notifier.get();
-    QObject::connect(notifier, &QSocketNotifier::activated, sweepContext_.get(), [this, notifier] {
-      // An ended process stays readable; and a notifier must not be freed inside its own
-      // signal, so the sweep that frees it comes next, from the event loop.
-      notifier->setEnabled(false);
-      QMetaObject::invokeMethod(sweepContext_.get(), [this] { sweepReleased(); }, Qt::QueuedConnection);
+    ReleasedChild* watched = child.get();
+    child->watch = std::make_unique<LoopWatch>(child->pidfd, WatchFor::Readable, [this, watched] {
+      // An ended process stays readable; and a watch must not be freed inside its own call,
+      // so the sweep that frees it comes next, from the event loop.
+      watched->watch->setEnabled(false);
+      sweeps_.post([this] { sweepReleased(); });
     });
   }
   released_.push_back(std::move(child));

@@ -29,13 +29,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/event_loop.h"
 #include "platform/posix/program_kind.h"
 #include "platform/posix/wine.h"
 #include "platform/posix/wine_keeper.h"
 #include "platform/process.h"
-
-class QObject;
-class QSocketNotifier;
 
 namespace tov::posix {
 
@@ -97,8 +95,8 @@ class PosixProcessStarter : public IProcessStarter {
   std::optional<std::vector<std::string>> environment_;  // the children's; none: ours
   std::map<ProcessHandle, Child> children_;
   std::vector<std::unique_ptr<ReleasedChild>> released_;  // still running when released
-  // Sweeps queued by the pidfd watchers run in its name, so none outlives this starter.
-  std::unique_ptr<QObject> sweepContext_;
+  // Sweeps queued by the pidfd watches run in its name, so none outlives this starter.
+  LoopContext sweeps_;
   ProcessHandle lastHandle_ = 0;
   bool prepared_ = false;
   std::unique_ptr<WineKeeper> wineKeeper_;  // declared last: it goes first, and Wine after it

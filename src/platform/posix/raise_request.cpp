@@ -1,7 +1,5 @@
 #include "platform/posix/raise_request.h"
 
-#include <QSocketNotifier>
-
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -68,12 +66,11 @@ RaiseRequestListener::RaiseRequestListener(std::string path, std::function<void(
     return;
   }
   fd_ = fd;
-  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeRequests(); });
+  watch_ = std::make_unique<LoopWatch>(fd_, WatchFor::Readable, [this] { takeRequests(); });
 }
 
 RaiseRequestListener::~RaiseRequestListener() {
-  notifier_.reset();
+  watch_.reset();
   if (fd_ < 0) return;
   ::close(fd_);
   ::unlink(path_.c_str());

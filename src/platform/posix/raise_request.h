@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class QSocketNotifier;
+#include "platform/event_loop.h"
 
 namespace tov::posix {
 
@@ -43,7 +43,7 @@ class RaiseRequestListener {
   std::string path_;
   std::function<void(const std::string&)> onRequest_;
   int fd_ = -1;
-  std::unique_ptr<QSocketNotifier> notifier_;
+  std::unique_ptr<LoopWatch> watch_;
 };
 
 }  // namespace tov::posix

@@ -1,7 +1,5 @@
 #include "platform/posix/termination_watch.h"
 
-#include <QSocketNotifier>
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -34,8 +32,7 @@ PosixTerminationWatch::PosixTerminationWatch() {
   if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) return;
   readEnd_ = ends[0];
   writeEnd_ = ends[1];
-  notifier_ = std::make_unique<QSocketNotifier>(readEnd_, QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { takeRequests(); });
+  watch_ = std::make_unique<LoopWatch>(readEnd_, WatchFor::Readable, [this] { takeRequests(); });
 }
 
 PosixTerminationWatch::~PosixTerminationWatch() {
@@ -45,7 +42,7 @@ PosixTerminationWatch::~PosixTerminationWatch() {
     int expected = writeEnd_;
     requestPipe.compare_exchange_strong(expected, -1);
   }
-  notifier_.reset();
+  watch_.reset();
   if (readEnd_ >= 0) ::close(readEnd_);
   if (writeEnd_ >= 0) ::close(writeEnd_);
 }

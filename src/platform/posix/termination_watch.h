@@ -1,8 +1,9 @@
 #pragma once
 // SIGTERM, SIGINT and SIGHUP turned into a call on the user-interface thread. The signal
-// handler only writes a byte into a pipe; a socket notifier on the pipe's other end calls
-// the callback from the Qt event loop, where closing the main window is safe.
+// handler only writes a byte into a pipe; a watch on the pipe's other end calls the callback
+// from the event loop, where closing the main window is safe.
 
+#include "platform/event_loop.h"
 #include "platform/termination.h"
 
 #include <signal.h>
@@ -10,8 +11,6 @@
 #include <array>
 #include <functional>
 #include <memory>
-
-class QSocketNotifier;
 
 namespace tov::posix {
 
@@ -32,7 +31,7 @@ class PosixTerminationWatch : public ITerminationWatch {
 
   int readEnd_ = -1;
   int writeEnd_ = -1;
-  std::unique_ptr<QSocketNotifier> notifier_;
+  std::unique_ptr<LoopWatch> watch_;
   std::function<void()> onRequest_;
   bool handlersInstalled_ = false;
   std::array<struct sigaction, 3> previousActions_{};

@@ -13,9 +13,6 @@
 #include <charconv>
 #include <filesystem>
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
-
 #include "platform/posix/wine.h"
 
 namespace tov::posix {
@@ -143,9 +140,8 @@ std::unique_ptr<WineKeeper> WineKeeper::start(const std::string& wine, const std
 }
 
 WineKeeper::WineKeeper(pid_t pid, int input) : pid_(pid), input_(input), pidfd_(openPidfd(pid)) {
-  if (pidfd_ < 0 || !QCoreApplication::instance()) return;
-  endWatch_ = std::make_unique<QSocketNotifier>(pidfd_, QSocketNotifier::Read);
-  QObject::connect(endWatch_.get(), &QSocketNotifier::activated, [this] {
+  if (pidfd_ < 0 || !hasEventLoop()) return;
+  endWatch_ = std::make_unique<LoopWatch>(pidfd_, WatchFor::Readable, [this] {
     // An ended process stays readable: watched no more once reaped.
     if (reap()) endWatch_->setEnabled(false);
   });

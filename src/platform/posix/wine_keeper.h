@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-class QSocketNotifier;
+#include "platform/event_loop.h"
 
 namespace tov::posix {
 
@@ -57,7 +57,7 @@ class WineKeeper {
   int pidfd_ = -1;   // readable once the keeper has ended
   bool reaped_ = false;
   // Reaps a keeper that ends while the menu runs (Wine failed to start, say).
-  std::unique_ptr<QSocketNotifier> endWatch_;
+  std::unique_ptr<LoopWatch> endWatch_;
 };
 
 }  // namespace tov::posix

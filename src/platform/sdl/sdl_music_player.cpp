@@ -32,7 +32,7 @@ std::vector<std::uint8_t> readMidiFile(const std::string& path) {
 SdlMusicPlayer::SdlMusicPlayer(AudioDevice& device) : device_(device) {}
 
 // The audio thread no longer renders (the device closes before its players go), so the
-// sequencer needs no lock here. The reading thread may still post its end: the queued call
+// sequencer needs no lock here. The reading thread may still post its end: the posted call
 // goes with userInterfaceThread_.
 SdlMusicPlayer::~SdlMusicPlayer() {
   if (loading_.valid()) loading_.wait();
@@ -60,7 +60,7 @@ void SdlMusicPlayer::startLoading() {
       failure = std::current_exception();
     }
     // Ended either way: whoever waits for the player hears of it, and open() of the failure.
-    QMetaObject::invokeMethod(&userInterfaceThread_, [this] { loadingEnded(); }, Qt::QueuedConnection);
+    userInterfaceThread_.post([this] { loadingEnded(); });
     if (failure) std::rethrow_exception(failure);
     return synthesizer;
   });
@@ -188,14 +188,11 @@ void SdlMusicPlayer::ensureSynthesizer() {
 }
 
 void SdlMusicPlayer::post(MusicNotifyKind kind) {
-  QMetaObject::invokeMethod(
-      &userInterfaceThread_,
-      [this, kind] {
-        // A copy: the handler may replace itself.
-        const std::function<void(MusicNotifyKind)> handler = handler_;
-        if (handler) handler(kind);
-      },
-      Qt::QueuedConnection);
+  userInterfaceThread_.post([this, kind] {
+    // A copy: the handler may replace itself.
+    const std::function<void(MusicNotifyKind)> handler = handler_;
+    if (handler) handler(kind);
+  });
 }
 
 }  // namespace tov::sdl

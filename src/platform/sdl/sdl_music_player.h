@@ -12,7 +12,6 @@
 // so one lost would stop the music and one doubled would start two chains of pieces. They
 // go to the handler set at delivery time; none arrives after the player is gone.
 
-#include <QObject>
 #include <exception>
 #include <functional>
 #include <future>
@@ -22,6 +21,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/event_loop.h"
 #include "platform/sdl/audio_device.h"
 #include "platform/sdl/fluid_sequencer.h"
 
@@ -43,7 +43,7 @@ class SdlMusicPlayer final : public IMusicPlayer {
   void close() override;
   void rewind() override;
   void play() override;
-  // The handler must not throw: Qt's event delivery does not carry exceptions.
+  // The handler must not throw: the event loop's delivery does not carry exceptions.
   void setNotifyHandler(std::function<void(MusicNotifyKind)> handler) override;
   // Ready once the sound font has been read, or could not be, or the device could not be
   // opened: then an open() reports why.
@@ -80,9 +80,9 @@ class SdlMusicPlayer final : public IMusicPlayer {
   // takes this one.
   mutable std::mutex mutex_;
   FluidSequencer sequencer_;
-  // Notifications are delivered through it; being destroyed first, it takes the ones still
-  // queued with it.
-  QObject userInterfaceThread_;
+  // Notifications and the reading's end are posted in its name; being destroyed first, it
+  // drops the ones still queued.
+  LoopContext userInterfaceThread_;
 };
 
 }  // namespace tov::sdl

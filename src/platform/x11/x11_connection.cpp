@@ -2,14 +2,12 @@
 
 #include "platform/errors.h"
 
-#include <QAbstractEventDispatcher>
-#include <QSocketNotifier>
-
 #include <X11/Xlib.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace tov::x11 {
 
@@ -80,21 +78,19 @@ std::unique_ptr<Connection> Connection::open(const char* displayName, std::strin
 Connection::Connection(Display* display)
     : display_(display), screen_(DefaultScreen(display)), root_(RootWindow(display, screen_)) {
   registerConnection(this);
-  notifier_ = std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
-  QObject::connect(notifier_.get(), &QSocketNotifier::activated,
-                   [this] { processPendingEvents(); });
+  socketWatch_ = std::make_unique<LoopWatch>(ConnectionNumber(display_), WatchFor::Readable,
+                                             [this] { processPendingEvents(); });
   // Replies read by a synchronous call may bring events along into Xlib's queue, where the
   // socket no longer shows them; they are handled before the loop sleeps.
-  if (auto* dispatcher = QAbstractEventDispatcher::instance())
-    aboutToBlock_ = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [this] {
-      XFlush(display_);
-      dispatchQueued();
-    });
+  beforeWait_ = eventLoop().addBeforeWait([this] {
+    XFlush(display_);
+    dispatchQueued();
+  });
 }
 
 Connection::~Connection() {
-  QObject::disconnect(aboutToBlock_);
-  notifier_.reset();
+  stopBeforeWait();
+  socketWatch_.reset();
   // Also frees a connection that has broken: closing it sends nothing.
   XCloseDisplay(display_);
   unregisterConnection(this);
@@ -111,10 +107,14 @@ void Connection::keepRunningWhenLost(std::function<void()> onLost) {
 void Connection::markLost() {
   if (lost_) return;
   lost_ = true;
-  QObject::disconnect(aboutToBlock_);
-  if (!notifier_) return;
-  notifier_->setEnabled(false);
-  QMetaObject::invokeMethod(notifier_.get(), [this] { onLost_(); }, Qt::QueuedConnection);
+  stopBeforeWait();
+  if (!socketWatch_) return;
+  socketWatch_->setEnabled(false);
+  reports_.post([this] { onLost_(); });
+}
+
+void Connection::stopBeforeWait() {
+  if (beforeWait_ != 0) eventLoop().removeBeforeWait(std::exchange(beforeWait_, 0));
 }
 
 XId Connection::atom(const char* name) {

@@ -1,20 +1,19 @@
 #pragma once
 // Our own connection to the X server, beside the one the windowing layer keeps. Its events
-// are read on the user-interface thread from the Qt event loop: a socket notifier wakes the
+// are read on the user-interface thread from the event loop: a watch on its socket wakes the
 // loop when the server sends something, and whatever Xlib has already queued is handled
 // before the loop goes to sleep. Xlib's headers stay out of this header, so that code which
-// includes Qt's widgets can include it too.
-
-#include <QMetaObject>
+// includes the toolkit's widgets can include it too.
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/event_loop.h"
+
 struct _XDisplay;
 union _XEvent;
-class QSocketNotifier;
 
 namespace tov::x11 {
 
@@ -28,7 +27,7 @@ class Connection {
   using EventHandler = std::function<void(const _XEvent&)>;
 
   // Connects to displayName, or to $DISPLAY when it is null. Call it on the thread that runs
-  // the Qt event loop, once the application object exists.
+  // the event loop, once the loop is installed.
   static std::unique_ptr<Connection> open(const char* displayName, std::string* error);
   ~Connection();
   Connection(const Connection&) = delete;
@@ -77,12 +76,15 @@ class Connection {
  private:
   explicit Connection(_XDisplay* display);
   void dispatchQueued();
+  void stopBeforeWait();
 
   _XDisplay* display_;
   int screen_ = 0;
   XId root_ = 0;
-  std::unique_ptr<QSocketNotifier> notifier_;
-  QMetaObject::Connection aboutToBlock_;
+  std::unique_ptr<LoopWatch> socketWatch_;
+  IEventLoop::Id beforeWait_ = 0;  // 0 once no longer hooked
+  // The loss is reported in its name, so a report still queued goes with the connection.
+  LoopContext reports_;
   std::vector<std::pair<int, EventHandler>> handlers_;
   std::vector<std::pair<std::string, XId>> atoms_;
   int nextHandlerId_ = 1;

@@ -1,10 +1,13 @@
 #include "ui/qt/qt_event_loop.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <utility>
+
+#include "ui/qt/qt_worker_thread.h"
 
 namespace tov::qt {
 
@@ -51,6 +54,27 @@ void QtEventLoop::removeWatch(Id id) {
   found->second->setEnabled(false);
   found->second.release()->deleteLater();
   watches_.erase(found);
+}
+
+IEventLoop::Id QtEventLoop::addBeforeWait(Work work) {
+  const Id id = ++lastId_;
+  // The dispatcher of the loop's thread, which exists as long as the application object.
+  beforeWaits_.emplace(id, QObject::connect(QAbstractEventDispatcher::instance(context_.thread()),
+                                            &QAbstractEventDispatcher::aboutToBlock, &context_,
+                                            std::move(work)));
+  return id;
+}
+
+void QtEventLoop::removeBeforeWait(Id id) {
+  const auto found = beforeWaits_.find(id);
+  if (found == beforeWaits_.end()) return;
+  // Qt lets a slot be disconnected while its signal is being delivered.
+  QObject::disconnect(found->second);
+  beforeWaits_.erase(found);
+}
+
+std::unique_ptr<IWorkerThread> QtEventLoop::startThread(ThreadPriority priority, Work work) {
+  return std::make_unique<QtWorkerThread>(priority, std::move(work));
 }
 
 void QtEventLoop::processEvents(bool waitForMore) {

@@ -22,6 +22,9 @@ class QtEventLoop final : public IEventLoop {
   void removeTimer(Id timer) override;
   Id addWatch(NativeHandle handle, WatchFor what, Work ready) override;
   void removeWatch(Id watch) override;
+  Id addBeforeWait(Work work) override;
+  void removeBeforeWait(Id hook) override;
+  std::unique_ptr<IWorkerThread> startThread(ThreadPriority priority, Work work) override;
   void processEvents(bool waitForMore) override;
   bool onLoopThread() const override;
 
@@ -31,6 +34,7 @@ class QtEventLoop final : public IEventLoop {
   Id lastId_ = 0;
   std::map<Id, std::unique_ptr<QTimer>> timers_;
   std::map<Id, std::unique_ptr<QSocketNotifier>> watches_;
+  std::map<Id, QMetaObject::Connection> beforeWaits_;
 };
 
 // Makes a QtEventLoop and installs it for as long as it lives.
