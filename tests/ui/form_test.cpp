@@ -6,9 +6,13 @@
 #include <QImage>
 #include <QScreen>
 #include <QTest>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/event_loop.h"
+#include "ui/application.h"
 #include "ui/control.h"
 #include "ui/edit.h"
 #include "ui/form.h"
@@ -116,6 +120,36 @@ TEST(FormAfterFirstPaint, RunsOnceTheFirstPaintIsDoneOrWhenNoneComes) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return ran == 1; }, 10000)) << "never drawn, the work still comes";
   QTest::qWait(100);
   EXPECT_EQ(ran, 1);
+}
+
+// The program is ended (a signal) while a modal form waits to be closed: the waiting ends
+// with the program's loop. Run apart: the program's loop does not come back.
+TEST(FormShowModal, EndsWhenTheProgramIsEnded) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LoopTimer limit([] { std::_Exit(1); });
+        limit.start(20000);
+        TForm modal;
+        modal.setBounds(0, 0, 100, 100);
+        eventLoop().post([] { Application::terminate(); });
+        modal.ShowModal();
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// A window inside another that outlives it (its owner took them apart in that order) goes
+// without taking the widget the other one's backend already took down.
+TEST(FormChildWindows, AChildMayGoAfterItsForm) {
+  auto form = std::make_unique<TForm>();
+  form->setBounds(0, 0, 100, 100);
+  TPanel panel(*form, "panel");
+  panel.setBounds(10, 10, 20, 20);
+  TEdit edit(panel, "edit");
+  form->Show();
+  form.reset();
+  panel.setVisible(false);
 }
 
 }  // namespace
