@@ -78,7 +78,7 @@ struct ButtonOnScreen {
   tov::ControlHost window;
   std::unique_ptr<tov::TMorphButton> button;
   explicit ButtonOnScreen(const MenuButton& place) {
-    window.resize(place.width, place.height);
+    window.setBounds(0, 0, place.width, place.height);
     button = std::make_unique<tov::TMorphButton>(window, place.name);
     button->setBounds(0, 0, place.width, place.height);
     button->setStretchToFit(place.stretch);
@@ -87,7 +87,7 @@ struct ButtonOnScreen {
     button->morphPicChanged();
     button->MorphPic2().loadFromStored(tov::assets::embeddedFile(place.hover));
     button->morphPicChanged();
-    window.show();
+    window.setVisible(true);
     QCoreApplication::processEvents();
   }
 };

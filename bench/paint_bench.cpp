@@ -10,6 +10,7 @@
 #include "imaging/graphic.h"
 #include "ui/control.h"
 #include "ui/form.h"
+#include "ui/qt/qt_access.h"
 
 namespace {
 
@@ -25,9 +26,10 @@ class MenuLikeForm : public tov::TForm {
   }
   // As full screen on an output of width x height at the given scale would make it.
   void presentOn(int width, int height, double scale) {
-    resize(width, height);
-    setPresentation(QSize(800, 600), scale,
-                    QPointF((width - int(800 * scale + 0.5)) / 2, (height - int(600 * scale + 0.5)) / 2));
+    tov::qt::WindowWidget* window = tov::qt::windowOf(*this);
+    window->resize(width, height);
+    window->setPresentation(QSize(800, 600), scale,
+                            QPointF((width - int(800 * scale + 0.5)) / 2, (height - int(600 * scale + 0.5)) / 2));
   }
 
  private:
@@ -39,11 +41,13 @@ class MenuLikeForm : public tov::TForm {
 void paintRepeatedly(benchmark::State& state, QSize output, double scale, bool formOnly) {
   MenuLikeForm form;
   if (scale != 1.0) form.presentOn(output.width(), output.height(), scale);
+  tov::qt::WindowWidget* window = tov::qt::windowOf(form);
   QImage screen(output, QImage::Format_RGB32);
-  const QRect area = formOnly ? form.contentToWindow().mapRect(QRectF(0, 0, 800, 600)).toAlignedRect() : form.rect();
+  const QRect area =
+      formOnly ? window->contentToWindow().mapRect(QRectF(0, 0, 800, 600)).toAlignedRect() : window->rect();
   for (auto _ : state) {
     QPainter painter(&screen);
-    form.paintWindow(painter, area);
+    window->paintWindow(painter, area);
   }
   state.counters["pixels"] = double(area.width()) * area.height();
 }

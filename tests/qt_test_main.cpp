@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_backend.h"
 
 int main(int argc, char** argv) {
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -10,7 +10,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // Tests close forms and go on serving events; closing the last one must not quit.
   QApplication::setQuitOnLastWindowClosed(false);
-  tov::qt::InstalledQtEventLoop loop;
+  tov::qt::InstalledQtBackend backend;
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

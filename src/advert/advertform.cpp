@@ -1,15 +1,11 @@
 #include "advert/advertform.h"
-#include "platform/file_names.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QEventLoop>
-#include <QWindow>
 #include <filesystem>
 #include <string_view>
 #include <system_error>
 
 #include "advert/assets.h"
+#include "platform/file_names.h"
 #include "ui/cursors.h"
 
 namespace tov {
@@ -80,7 +76,7 @@ void Tadvertform::setUpExitButton() {
 }
 
 void Tadvertform::setUpViewer() {
-  placeChild(adviewer, {77, 64, 642, 475});
+  adviewer.setBounds(77, 64, 642, 475);
   adviewer.setColor(kViewColour);
   adviewer.setScrollBarColor(kScrollBarColour);
   adviewer.setHandleColor(kHandleColour);
@@ -118,35 +114,6 @@ void Tadvertform::exitbutClick(TControl*) { Close(); }
 void Tadvertform::closetimerTimer(TTimer*) {
   closetimer.setEnabled(false);
   Close();
-}
-
-void Tadvertform::ShowModal() {
-  if (!closed_) {
-    setWindowModality(Qt::ApplicationModal);
-    attachToActiveWindow();
-    show();
-    QEventLoop loop;
-    modalLoop_ = &loop;
-    // Closing may already have happened while the form was being shown.
-    if (!closed_) loop.exec();
-    modalLoop_ = nullptr;
-  }
-  closed_ = false;
-}
-
-void Tadvertform::attachToActiveWindow() {
-  // Kept above the window it was opened from, which may be full-screen.
-  QWidget* active = QApplication::activeWindow();
-  if (!active || active == this) return;
-  winId();
-  if (QWindow* own = windowHandle(); own && active->windowHandle()) own->setTransientParent(active->windowHandle());
-}
-
-void Tadvertform::closeEvent(QCloseEvent* event) {
-  TForm::closeEvent(event);
-  if (!event->isAccepted()) return;
-  closed_ = true;
-  if (modalLoop_) modalLoop_->quit();
 }
 
 }  // namespace tov

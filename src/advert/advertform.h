@@ -18,8 +18,6 @@
 #include "ui/form.h"
 #include "ui/timer.h"
 
-class QEventLoop;
-
 namespace tov {
 
 class Tadvertform : public TForm {
@@ -35,9 +33,8 @@ class Tadvertform : public TForm {
   // Chooses and loads the pictures; enables the close timer when one is missing. A picture
   // that exists but cannot be read or decoded throws the picture layer's error.
   void LoadAdvertPictures();
-  // Shows the form application-modal and returns when it has closed. A form that was closed
-  // before it was shown returns at once.
-  void ShowModal();
+  // ShowModal (the form's) shows it application-modal, in front of the window active now, and
+  // returns when it has closed; a form closed before it was shown returns at once.
 
   void exitbutClick(TControl* sender);
   void closetimerTimer(TTimer* sender);
@@ -50,20 +47,14 @@ class Tadvertform : public TForm {
   TImgView adviewer{this};
   TTimer closetimer{200};
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void setUpImage1();
   void setUpExitButton();
   void setUpViewer();
   void setUpCloseTimer();
-  void attachToActiveWindow();
 
   int language_;
   std::string programFolder_;
-  QEventLoop* modalLoop_ = nullptr;
-  bool closed_ = false;  // closed since the last modal showing began
 };
 
 }  // namespace tov

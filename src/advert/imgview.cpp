@@ -1,62 +1,56 @@
 #include "advert/imgview.h"
 
-#include <QImage>
-#include <QMouseEvent>
-#include <QPaintEvent>
-#include <QPainter>
-#include <QStyle>
 #include <algorithm>
 #include <limits>
 #include <utility>
 
+#include "advert/shades.h"
 #include "platform/errors.h"
-#include "ui/scaled_copy.h"
 
 namespace tov {
 
 namespace {
 
-QColor toQColor(Color c) { return QColor(redOf(c), greenOf(c), blueOf(c)); }
-
-QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
-
-bool contains(const Rect& r, QPoint at) {
-  return at.x() >= r.left && at.x() < r.right && at.y() >= r.top && at.y() < r.bottom;
-}
-
 constexpr int kGripRidges = 3;
 constexpr int kGripSpacing = 3;
+constexpr Color kWhite = 0xFFFFFF;
+
+// The one-pixel frame just inside r.
+void frame(Canvas& canvas, const Rect& r, Color colour) {
+  canvas.fillRect(Rect{r.left, r.top, r.right, r.top + 1}, colour);
+  canvas.fillRect(Rect{r.left, r.bottom - 1, r.right, r.bottom}, colour);
+  canvas.fillRect(Rect{r.left, r.top, r.left + 1, r.bottom}, colour);
+  canvas.fillRect(Rect{r.right - 1, r.top, r.right, r.bottom}, colour);
+}
 
 }  // namespace
 
-TImgView::TImgView(QWidget* parent) : QWidget(parent) {
-  // Every pixel is painted by paintEvent.
-  setAttribute(Qt::WA_OpaquePaintEvent);
-  QObject::connect(&repeat_, &QTimer::timeout, [this] { repeatStep(); });
+TImgView::TImgView(Window* parent) : Window(parent, ui::WindowOptions{"", false}) {
+  repeat_.setHandler([this] { repeatStep(); });
 }
 
 void TImgView::setColor(Color color) {
   if (color == color_) return;
   color_ = color;
-  update();
+  invalidateAll();
 }
 
 void TImgView::setScrollBarColor(Color color) {
   if (color == barColor_) return;
   barColor_ = color;
-  update();
+  invalidateAll();
 }
 
 void TImgView::setHandleColor(Color color) {
   if (color == handleColor_) return;
   handleColor_ = color;
-  update();
+  invalidateAll();
 }
 
 void TImgView::setShowHandleGrip(bool show) {
   if (show == showHandleGrip_) return;
   showHandleGrip_ = show;
-  update();
+  invalidateAll();
 }
 
 void TImgView::setScrollBarSize(int size) {
@@ -64,12 +58,12 @@ void TImgView::setScrollBarSize(int size) {
   if (size == barSize_) return;
   barSize_ = size;
   setScrollPosition(scrollX_, scrollY_);  // the viewport changed: keep the range
-  update();
+  invalidateAll();
 }
 
 int TImgView::scrollBarThickness() const {
   if (barSize_ > 0) return barSize_;
-  return std::max(0, style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
+  return native().scrollBarExtent();
 }
 
 void TImgView::loadFromFile(const std::string& fileName) {
@@ -97,7 +91,7 @@ void TImgView::setPicture(const Picture& picture) {
 void TImgView::recentre() {
   scrollX_ = horizontalAxis().centredPosition();
   scrollY_ = verticalAxis().centredPosition();
-  repaint();
+  Repaint();
 }
 
 void TImgView::setScrollPosition(double x, double y) {
@@ -106,7 +100,7 @@ void TImgView::setScrollPosition(double x, double y) {
   if (clampedX == scrollX_ && clampedY == scrollY_) return;
   scrollX_ = clampedX;
   scrollY_ = clampedY;
-  repaint();
+  Repaint();
 }
 
 void TImgView::setAxisPosition(bool vertical, double position) {
@@ -117,7 +111,7 @@ void TImgView::setAxisPosition(bool vertical, double position) {
 }
 
 ViewLayout TImgView::layout() const {
-  return layoutView(viewSize().width(), viewSize().height(), scrollBarThickness());
+  return layoutView(viewSize().width, viewSize().height, scrollBarThickness());
 }
 
 ViewAxis TImgView::horizontalAxis() const { return ViewAxis{bitmap_.width(), layout().viewport.width()}; }
@@ -134,15 +128,15 @@ ScrollBarLayout TImgView::verticalBar() const {
   return layoutScrollBar(parts.verticalBar.height(), parts.verticalBar.width(), verticalAxis(), scrollY_);
 }
 
-QPoint TImgView::pictureOffset() const {
-  return QPoint(horizontalAxis().drawingOffset(scrollX_), verticalAxis().drawingOffset(scrollY_));
+Point TImgView::pictureOffset() const {
+  return Point{horizontalAxis().drawingOffset(scrollX_), verticalAxis().drawingOffset(scrollY_)};
 }
 
 // ---- mouse ----
 
-int TImgView::alongBar(bool vertical, QPoint at) const {
+int TImgView::alongBar(bool vertical, Point at) const {
   const ViewLayout parts = layout();
-  return vertical ? at.y() - parts.verticalBar.top : at.x() - parts.horizontalBar.left;
+  return vertical ? at.y - parts.verticalBar.top : at.x - parts.horizontalBar.left;
 }
 
 TImgView::Part TImgView::partAt(const ScrollBarLayout& bar, int along) const {
@@ -154,13 +148,8 @@ TImgView::Part TImgView::partAt(const ScrollBarLayout& bar, int along) const {
   return Part::Handle;
 }
 
-QPoint TImgView::viewPointAt(QPointF position) const {
-  return ControlHost::contentPointAt(position, devicePixelRatioF(), scale_, origin_);
-}
-
-void TImgView::mousePressEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
-  const QPoint at = viewPointAt(event->position());
+void TImgView::pointerPressed(Point at, TMouseButton button, TShiftState) {
+  if (button != TMouseButton::mbLeft) return;
   const ViewLayout parts = layout();
   for (const bool vertical : {false, true}) {
     if (!contains(vertical ? parts.verticalBar : parts.horizontalBar, at)) continue;
@@ -176,25 +165,24 @@ void TImgView::mousePressEvent(QMouseEvent* event) {
   }
 }
 
-void TImgView::mouseMoveEvent(QMouseEvent* event) {
+void TImgView::pointerMoved(Point at, TShiftState) {
   if (press_.part == Part::None) return;
-  press_.pointerAlong = alongBar(press_.vertical, viewPointAt(event->position()));
+  press_.pointerAlong = alongBar(press_.vertical, at);
   if (press_.part == Part::Handle)
     setAxisPosition(press_.vertical,
                     press_.positionFrom + (press_.pointerAlong - press_.dragFrom) * press_.positionPerPixel);
 }
 
-void TImgView::mouseReleaseEvent(QMouseEvent* event) {
-  if (event->button() != Qt::LeftButton) return;
+void TImgView::pointerReleased(Point, TMouseButton button, TShiftState) {
+  if (button != TMouseButton::mbLeft) return;
   repeat_.stop();
   press_ = Press{};
 }
 
-void TImgView::hideEvent(QHideEvent* event) {
+void TImgView::hidden() {
   // A view hidden under a held button may never see the release.
   repeat_.stop();
   press_ = Press{};
-  QWidget::hideEvent(event);
 }
 
 void TImgView::repeatStep() {
@@ -222,106 +210,71 @@ void TImgView::step() {
   }
 }
 
-void TImgView::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  // A new viewport narrows or widens the range; the position stays inside it.
+// A new viewport narrows or widens the range; the position stays inside it.
+void TImgView::resized(Size) {
   scrollX_ = horizontalAxis().clamp(scrollX_);
   scrollY_ = verticalAxis().clamp(scrollY_);
-}
-
-void TImgView::present(QSize size, double scale, QPointF origin) {
-  ownSize_ = size;
-  scale_ = scale;
-  origin_ = origin;
-  scrollX_ = horizontalAxis().clamp(scrollX_);
-  scrollY_ = verticalAxis().clamp(scrollY_);
-  update();
+  invalidateAll();
 }
 
 // ---- painting ----
 
-void TImgView::paintEvent(QPaintEvent* event) {
-  if (frame_.size() != viewSize()) frame_ = QImage(viewSize(), QImage::Format_RGB32);
-  if (frame_.isNull()) return;
-  {
-    QPainter painter(&frame_);
-    paintView(painter);
-  }
-  QPainter painter(this);
-  const QTransform toWidget =
-      QTransform::fromScale(scale_, scale_) * QTransform::fromTranslate(origin_.x(), origin_.y());
-  drawNearest(painter, frame_, toWidget, event->rect(), false);
-}
-
-void TImgView::paintView(QPainter& painter) const {
+void TImgView::paint(Bitmap& target, const Rect& area) {
   const ViewLayout parts = layout();
-  painter.fillRect(toQRect(parts.viewport), toQColor(color_));
-  if (!bitmap_.empty()) {
-    const QImage image(bitmap_.data(), bitmap_.width(), bitmap_.height(), int(bitmap_.bytesPerLine()),
-                       QImage::Format_RGB32);
-    painter.save();
-    painter.setClipRect(toQRect(parts.viewport));
-    painter.drawImage(pictureOffset(), image);
-    painter.restore();
-  }
-  paintBar(painter, parts.horizontalBar, horizontalBar(), false);
-  paintBar(painter, parts.verticalBar, verticalBar(), true);
-  painter.fillRect(toQRect(parts.corner), toQColor(kButtonFace));
+  Canvas canvas(target);
+  canvas.setClip(intersect(area, parts.viewport));
+  canvas.fillRect(parts.viewport, color_);
+  if (!bitmap_.empty()) canvas.copyBitmap(pictureOffset().x, pictureOffset().y, bitmap_);
+  canvas.setClip(area);
+  paintBar(canvas, parts.horizontalBar, horizontalBar(), false);
+  paintBar(canvas, parts.verticalBar, verticalBar(), true);
+  canvas.fillRect(parts.corner, kButtonFace);
 }
 
-void TImgView::paintBar(QPainter& painter, const Rect& area, const ScrollBarLayout& bar, bool vertical) const {
-  // A stretch of the bar from start, length long, across its whole thickness.
-  const auto stretch = [&](int start, int length) {
-    return vertical ? QRect(area.left, area.top + start, area.width(), length)
-                    : QRect(area.left + start, area.top, length, area.height());
-  };
-  const QColor barColour = toQColor(barColor_);
-  const QColor handleColour = toQColor(handleColor_);
-  painter.fillRect(toQRect(area), barColour);
+void TImgView::paintBar(Canvas& canvas, const Rect& area, const ScrollBarLayout& bar, bool vertical) const {
+  canvas.fillRect(area, barColor_);
   if (area.width() <= 0 || area.height() <= 0) return;
+  paintArrows(canvas, area, bar, vertical);
+  if (!bar.hasHandle) return;
+  paintHandle(canvas, vertical ? rectOf(area.left, area.top + bar.handleStart, area.width(), bar.handleLength)
+                               : rectOf(area.left + bar.handleStart, area.top, bar.handleLength, area.height()),
+              vertical);
+}
 
-  // Arrow buttons: flat, framed, with a triangle that is dimmed while the bar is idle.
-  const QColor glyph = bar.active ? handleColour : barColour.lighter(150);
+// Arrow buttons: flat, framed, with a triangle that is dimmed while the bar is idle.
+void TImgView::paintArrows(Canvas& canvas, const Rect& area, const ScrollBarLayout& bar, bool vertical) const {
+  const Color glyph = bar.active ? handleColor_ : lighterShade(barColor_, 150);
   for (const bool forward : {false, true}) {
     if (bar.arrow <= 0) break;
-    const QRect button = stretch(forward ? bar.length - bar.arrow : 0, bar.arrow);
-    painter.setPen(barColour.darker(170));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(button.adjusted(0, 0, -1, -1));
-    const QPointF centre = QRectF(button).center();
+    const int start = forward ? bar.length - bar.arrow : 0;
+    const Rect button = vertical ? rectOf(area.left, area.top + start, area.width(), bar.arrow)
+                                 : rectOf(area.left + start, area.top, bar.arrow, area.height());
+    frame(canvas, button, darkerShade(barColor_, 170));
+    const PointF centre{(button.left + button.right) / 2.0, (button.top + button.bottom) / 2.0};
     const double size = std::max(2.0, std::min(button.width(), button.height()) / 3.2);
     const double tip = forward ? size : -size;
-    const QPolygonF triangle =
-        vertical ? QPolygonF({centre + QPointF(-size, -tip / 2), centre + QPointF(size, -tip / 2),
-                              centre + QPointF(0, tip)})
-                 : QPolygonF({centre + QPointF(-tip / 2, -size), centre + QPointF(-tip / 2, size),
-                              centre + QPointF(tip, 0)});
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(glyph);
-    painter.drawPolygon(triangle);
-    painter.restore();
+    const auto at = [&](double along, double across) {
+      return vertical ? PointF{centre.x + across, centre.y + along} : PointF{centre.x + along, centre.y + across};
+    };
+    canvas.fillTriangle({at(-tip / 2, -size), at(-tip / 2, size), at(tip, 0)}, glyph);
   }
+}
 
-  if (!bar.hasHandle) return;
-  const QRect handle = stretch(bar.handleStart, bar.handleLength);
-  painter.fillRect(handle, handleColour);
-  painter.setPen(handleColour.darker(170));
-  painter.setBrush(Qt::NoBrush);
-  painter.drawRect(handle.adjusted(0, 0, -1, -1));
-  if (!showHandleGrip_ || bar.handleLength < kGripRidges * kGripSpacing + 4) return;
-  // Ridges across the handle's middle: a dark line with a light one beside it.
-  const QPoint middle = handle.center();
+// The handle, framed, with ridges across its middle: a dark line with a light one beside it.
+void TImgView::paintHandle(Canvas& canvas, const Rect& handle, bool vertical) const {
+  canvas.fillRect(handle, handleColor_);
+  frame(canvas, handle, darkerShade(handleColor_, 170));
+  const int length = vertical ? handle.height() : handle.width();
+  if (!showHandleGrip_ || length < kGripRidges * kGripSpacing + 4) return;
+  const Point middle{(handle.left + handle.right - 1) / 2, (handle.top + handle.bottom - 1) / 2};
   const int reach = std::max(1, (vertical ? handle.width() : handle.height()) / 2 - 4);
   for (int ridge = 0; ridge < kGripRidges; ++ridge) {
     const int offset = (ridge - kGripRidges / 2) * kGripSpacing;
-    for (const auto& [shift, colour] : {std::pair{0, handleColour.darker(200)}, std::pair{1, QColor(Qt::white)}}) {
-      painter.setPen(colour);
-      if (vertical)
-        painter.drawLine(middle.x() - reach, middle.y() + offset + shift, middle.x() + reach, middle.y() + offset + shift);
-      else
-        painter.drawLine(middle.x() + offset + shift, middle.y() - reach, middle.x() + offset + shift, middle.y() + reach);
+    for (const auto& [shift, colour] : {std::pair{0, darkerShade(handleColor_, 200)}, std::pair{1, kWhite}}) {
+      const int across = offset + shift;
+      canvas.fillRect(vertical ? Rect{middle.x - reach, middle.y + across, middle.x + reach + 1, middle.y + across + 1}
+                               : Rect{middle.x + across, middle.y - reach, middle.x + across + 1, middle.y + reach + 1},
+                      colour);
     }
   }
 }

@@ -8,30 +8,29 @@
 // button works them. A press on an arrow moves by Increment, a press on the track by one
 // viewport towards the press; both repeat while the button is held: once at the press, again
 // after kFirstRepeatMs, then every kRepeatMs. Dragging the handle moves the position in
-// proportion. Every change of position is painted at once. Where its form is drawn scaled,
-// the view is drawn at its own size and shown scaled with the form, as the form's controls
-// are: its geometry and pointer positions stay in its own pixels.
+// proportion. Every change of position is painted at once. A window of the layer: where its
+// form is drawn scaled, the view is shown scaled with it, as the form's controls are; its
+// geometry and pointer positions stay in its own pixels.
 
-#include <QImage>
-#include <QTimer>
-#include <QWidget>
 #include <string>
 
 #include "advert/imgview_geometry.h"
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
-#include "ui/controlhost.h"
+#include "platform/event_loop.h"
+#include "ui/window.h"
 
 namespace tov {
 
-class TImgView : public QWidget, public PresentedWindow {
+class TImgView : public Window {
  public:
   static constexpr int kFirstRepeatMs = 600;
   static constexpr int kRepeatMs = 100;
   // The system's button face, which fills the square where the two bars meet.
   static constexpr Color kButtonFace = 0xF0F0F0;
 
-  explicit TImgView(QWidget* parent = nullptr);
+  // A window inside parent; without one, a window of its own.
+  explicit TImgView(Window* parent = nullptr);
 
   // Background of the viewport where the picture leaves room (0x00BBGGRR).
   Color color() const { return color_; }
@@ -71,19 +70,16 @@ class TImgView : public QWidget, public PresentedWindow {
   ScrollBarLayout horizontalBar() const;
   ScrollBarLayout verticalBar() const;
   // Where the picture's top-left pixel is drawn, in view coordinates.
-  QPoint pictureOffset() const;
-  // The view's own size: its window's, unless its form presents it scaled.
-  QSize viewSize() const { return ownSize_.isEmpty() ? size() : ownSize_; }
+  Point pictureOffset() const;
+  // The view's own size, in its pixels.
+  Size viewSize() const { return formSize(); }
 
-  void present(QSize size, double scale, QPointF origin) override;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
-  void hideEvent(QHideEvent* event) override;
+  void paint(Bitmap& target, const Rect& area) override;
+  void pointerPressed(Point at, TMouseButton button, TShiftState shift) override;
+  void pointerMoved(Point at, TShiftState shift) override;
+  void pointerReleased(Point at, TMouseButton button, TShiftState shift) override;
+  void resized(Size size) override;
+  void hidden() override;
 
  private:
   enum class Part { None, ArrowBack, ArrowForward, TrackBack, TrackForward, Handle };
@@ -98,13 +94,14 @@ class TImgView : public QWidget, public PresentedWindow {
 
   void recentre();
   void setAxisPosition(bool vertical, double position);
-  int alongBar(bool vertical, QPoint at) const;
+  int alongBar(bool vertical, Point at) const;
   Part partAt(const ScrollBarLayout& bar, int along) const;
   void step();
   void repeatStep();
-  void paintView(QPainter& painter) const;
-  void paintBar(QPainter& painter, const Rect& area, const ScrollBarLayout& bar, bool vertical) const;
-  QPoint viewPointAt(QPointF position) const;
+  void invalidateAll() { invalidateRect(Rect{0, 0, viewSize().width, viewSize().height}); }
+  void paintBar(Canvas& canvas, const Rect& area, const ScrollBarLayout& bar, bool vertical) const;
+  void paintArrows(Canvas& canvas, const Rect& area, const ScrollBarLayout& bar, bool vertical) const;
+  void paintHandle(Canvas& canvas, const Rect& handle, bool vertical) const;
 
   Bitmap bitmap_;  // 32 bits, what the view shows
   double scrollX_ = 0.0;
@@ -116,11 +113,7 @@ class TImgView : public QWidget, public PresentedWindow {
   int barSize_ = 0;
   int increment_ = 8;
   Press press_;
-  QTimer repeat_;
-  QSize ownSize_;  // empty: the window's size, at scale 1
-  double scale_ = 1.0;
-  QPointF origin_;
-  QImage frame_;  // the view at its own size, as it is shown
+  LoopTimer repeat_;
 };
 
 }  // namespace tov

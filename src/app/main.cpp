@@ -25,7 +25,7 @@
 #include "ui/form.h"
 #include "ui/font_setup.h"
 #include "ui/mirrored_buttons.h"
-#include "ui/qt/qt_event_loop.h"
+#include "ui/qt/qt_backend.h"
 
 namespace {
 
@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   // Read beside the application's own set-up, not before the first frame.
   tov::BackgroundFontSetUp fonts;
   QApplication app(argc, argv);
-  tov::qt::InstalledQtEventLoop loop;
+  tov::qt::InstalledQtBackend backend;
   tov::TForm::scaleToWindow(waylandOutput.has_value());
   tov::Application::setTitle(tov::kApplicationTitle);
   tov::registerBuiltInGraphicKinds();
@@ -148,12 +148,12 @@ int main(int argc, char** argv) {
     tov::TForm1 form(platform);
     platform.termination->watch([&form] {
       form.Close();
-      QCoreApplication::exit(0);
+      tov::Application::terminate();
     });
-    form.show();
+    form.Show();
     // A later copy of the program finds this window by the application title. Marked once
     // shown: a native window made earlier changes how Qt activates the form and its boxes.
-    platform.windowActivator->markMainWindow(form.winId(), tov::Application::title());
+    platform.windowActivator->markMainWindow(form.NativeId(), tov::Application::title());
     exitCode = QApplication::exec();
   }
   tov::unregisterPngPicture();

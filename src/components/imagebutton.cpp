@@ -1,98 +1,48 @@
 #include "components/imagebutton.h"
 
-#include <QCoreApplication>
-#include <QHelpEvent>
-#include <QMouseEvent>
-#include <QPointer>
-#include <QToolTip>
-
 #include "ui/application.h"
 #include "ui/controlhost.h"
-#include "ui/mouse.h"
 
 namespace tov {
 
-namespace {
-
-TMouseButton buttonOf(Qt::MouseButton button) {
-  if (button == Qt::RightButton) return TMouseButton::mbRight;
-  if (button == Qt::MiddleButton) return TMouseButton::mbMiddle;
-  return TMouseButton::mbLeft;
-}
-
-}  // namespace
-
-// Watches the button's window for the mouse events the windowing layer keeps to itself.
-class TImageButAdvanced::MouseHook : public QObject {
+// Takes the button's share of its window's mouse events, which the window keeps from its
+// windowless controls.
+class TImageButAdvanced::MouseHook : public MouseObserver {
  public:
   explicit MouseHook(TImageButAdvanced& button) : button_(button) {}
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (forwarding_ || watched != button_.host()) return false;
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonDblClick:  // a second press in quick succession is a press too
-        return press(static_cast<QMouseEvent&>(*event));
-      case QEvent::MouseButtonRelease:
-        return captured_ && release(watched, static_cast<QMouseEvent&>(*event));
-      case QEvent::ToolTip:
-        return toolTip(static_cast<QHelpEvent&>(*event));
-      default:
-        return false;
-    }
-  }
-
- private:
-  bool isOver(QPoint at) const {
-    return button_.Visible() && button_.host()->controlAt(at.x(), at.y()) == &button_;
-  }
-
-  bool press(QMouseEvent& event) {
-    if (!isOver(event.position().toPoint())) return false;
-    if (!button_.Enabled()) {
-      // Swallowed: the window records no press, so no click can follow.
-      event.accept();
-      return true;
-    }
+  bool beforePress(Point at, TMouseButton which, TShiftState shift) override {
+    if (!isOver(at)) return false;
+    // Disabled, it swallows the press: the window records none, so no click can follow.
+    if (!button_.Enabled()) return true;
     captured_ = true;
-    raise(button_.OnMouseDown, event);
+    raise(button_.OnMouseDown, at, which, shift);
     return false;  // the window records the press for its click
   }
 
-  bool release(QObject* watched, QMouseEvent& event) {
-    if (event.buttons() == Qt::NoButton) captured_ = false;
-    // The window handles the release first, so a click comes before the mouse-up.
-    const QPointer<MouseHook> alive(this);
-    forwarding_ = true;
-    QCoreApplication::sendEvent(watched, &event);
-    if (!alive) return true;  // the click handler freed the button
-    forwarding_ = false;
-    raise(button_.OnMouseUp, event);
-    event.accept();
-    return true;
+  // The window has handled the release first, so a click comes before the mouse-up.
+  void afterRelease(Point at, TMouseButton which, TShiftState shift) override {
+    if (!captured_) return;
+    if (!(shift & kButtonsHeld)) captured_ = false;
+    raise(button_.OnMouseUp, at, which, shift);
   }
 
-  bool toolTip(QHelpEvent& event) {
-    if (!isOver(event.pos()) || !button_.ShowHint() || button_.Hint().empty()) return false;
-    const Rect& b = button_.bounds();
-    QToolTip::showText(event.globalPos(), QString::fromStdString(button_.Hint()), button_.host(),
-                       QRect(b.left, b.top, b.width(), b.height()));
-    return true;
+  std::optional<ui::ToolTip> toolTipAt(Point at) override {
+    if (!isOver(at) || !button_.ShowHint() || button_.Hint().empty()) return std::nullopt;
+    return ui::ToolTip{button_.Hint(), button_.bounds()};
   }
 
-  void raise(const MouseEvent& handler, const QMouseEvent& event) {
+ private:
+  bool isOver(Point at) const { return button_.Visible() && button_.host()->controlAt(at.x, at.y) == &button_; }
+
+  void raise(const MouseEvent& handler, Point at, TMouseButton which, TShiftState shift) {
     if (!handler) return;
     const MouseEvent call = handler;  // the handler may replace itself
-    const QPoint at = event.position().toPoint();
-    const TMouseButton which = buttonOf(event.button());
-    const TShiftState shift = shiftStateOf(event);
-    Application::guarded([&] { call(&button_, which, shift, at.x() - button_.Left(), at.y() - button_.Top()); });
+    Application::guarded([&] { call(&button_, which, shift, at.x - button_.Left(), at.y - button_.Top()); });
   }
 
   TImageButAdvanced& button_;
-  bool captured_ = false;    // a press on the button: its releases come here
-  bool forwarding_ = false;  // the window is handling a release we handed back
+  bool captured_ = false;  // a press on the button: its releases come here
 };
 
 TImageButAdvanced::TImageButAdvanced(ControlHost& host, std::string name)
@@ -110,11 +60,12 @@ TImageButAdvanced::TImageButAdvanced(ControlHost& host, std::string name)
     MouseUpPicture(sender, button, shift, x, y);
   };
   showState(picFrom_);
-  host.installEventFilter(mouseHook_.get());
+  host.addMouseObserver(*mouseHook_);
 }
 
-// The hook is a QObject: deleting it takes it off the window's filters.
-TImageButAdvanced::~TImageButAdvanced() = default;
+TImageButAdvanced::~TImageButAdvanced() {
+  if (host()) host()->removeMouseObserver(*mouseHook_);
+}
 
 void TImageButAdvanced::setPicFrom(const Picture& picture) {
   picFrom_.assign(picture);

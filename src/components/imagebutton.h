@@ -5,11 +5,11 @@
 //
 // A windowless control: its window paints the picture shown (TImage's Picture) like any
 // other. The windowing layer gives windowless controls clicks only; this button takes its
-// own share of the window's mouse buttons: a press of any button on it, and every release
-// after that until all buttons are up again, wherever the pointer is then. The release is
-// first handled by the window as usual (a left-button click raises OnClick), and OnMouseUp
-// follows when that has returned. A disabled button takes no press at all, so it can never
-// be clicked.
+// own share of the window's mouse buttons (it observes its window's mouse events): a press
+// of any button on it, and every release after that until all buttons are up again, wherever
+// the pointer is then. The release is first handled by the window as usual (a left-button
+// click raises OnClick), and OnMouseUp follows when that has returned. A disabled button
+// takes no press at all, so it can never be clicked.
 
 #include <functional>
 #include <memory>
@@ -19,8 +19,6 @@
 #include "ui/control.h"
 
 namespace tov {
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 class TImageButAdvanced : public TImage {
  public:

@@ -1,6 +1,5 @@
 #include "components/morphbutton.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -8,6 +7,7 @@
 
 #include "components/resources.h"
 #include "imaging/jpeg.h"
+#include "platform/event_loop.h"
 #include "ui/cursorresource.h"
 #include "ui/cursors.h"
 
@@ -23,7 +23,7 @@ constexpr int kDefaultHeight = 50;
 void registerHandCursor() {
   using namespace component_resources;
   const CursorImage hand = parseCursorResource(embeddedFile(kHandCursor));
-  Screen::registerCursor(crHand, makeCursor(hand));
+  Screen::registerCursor(crHand, hand);
 }
 
 Picture builtInPicture(std::string_view name) {
@@ -160,7 +160,7 @@ void TMorphButton::runFrames() {
 
 void TMorphButton::showMorphFrame(int) {
   repaint();
-  if (processMsgs_) QCoreApplication::processEvents();
+  if (processMsgs_) eventLoop().processEvents(false);
 }
 
 void TMorphButton::prepare() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -115,6 +116,18 @@ Rect intersect(const Rect& a, const Rect& b) {
   return r;
 }
 
+Bitmap Bitmap::view(std::uint8_t* pixels, int width, int height, std::size_t stride, PixelFormat format) {
+  Bitmap bitmap;
+  checkedPixelBytes(width, height, format);
+  if (stride < std::size_t(width) * bytesPerPixelOf(format)) throw EOutOfMemory(ErrorCode::PictureTooLarge);
+  bitmap.width_ = width;
+  bitmap.height_ = height;
+  bitmap.format_ = format;
+  bitmap.external_ = pixels;
+  bitmap.stride_ = stride;
+  return bitmap;
+}
+
 void Bitmap::setSize(int width, int height, PixelFormat format) {
   if (width == width_ && height == height_ && format == format_) return;
   resize(width, height, format, true);
@@ -137,6 +150,7 @@ void Bitmap::resize(int width, int height, PixelFormat format, bool clear) {
     throw EOutOfMemory(ErrorCode::PictureTooLarge);
   }
   pixels_.swap(pixels);
+  external_ = nullptr;
   width_ = width;
   height_ = height;
   format_ = format;
@@ -209,6 +223,44 @@ void Canvas::stretchBitmap(const Rect& dest, const Bitmap& source) {
   for (int y = area.top; y < area.bottom; ++y) {
     const int sy = nearestSource((long long)y - dest.top, destHeight, source.height());
     stretch(target_.scanLine(y) + toOffset, source.scanLine(sy), sourceX);
+  }
+}
+
+namespace {
+
+// Which side of the edge from a to b the point p lies on: positive on the one, negative on
+// the other, 0 on the edge's line.
+double sideOf(const PointF& a, const PointF& b, double px, double py) {
+  return (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x);
+}
+
+// For a point on the edge's line: whether it belongs to this triangle. An edge shared by two
+// triangles runs the opposite way in the other one, where this says the opposite.
+bool ownsEdge(const PointF& a, const PointF& b) { return b.y > a.y || (b.y == a.y && b.x < a.x); }
+
+}  // namespace
+
+void Canvas::fillTriangle(const PointF (&corners)[3], Color color) {
+  PointF a = corners[0], b = corners[1], c = corners[2];
+  const double area = sideOf(a, b, c.x, c.y);
+  if (area == 0.0) return;
+  if (area < 0.0) std::swap(b, c);  // the inside on the positive side of every edge
+  const Rect box{int(std::floor(std::min({a.x, b.x, c.x}))), int(std::floor(std::min({a.y, b.y, c.y}))),
+                 int(std::ceil(std::max({a.x, b.x, c.x}))), int(std::ceil(std::max({a.y, b.y, c.y})))};
+  const Rect candidates = intersect(box, clip());
+  const std::uint8_t pixel[4] = {blueOf(color), greenOf(color), redOf(color), 0xFF};
+  const int bytes = target_.bytesPerPixel();
+  const auto inside = [](const PointF& from, const PointF& to, double px, double py) {
+    const double side = sideOf(from, to, px, py);
+    return side > 0.0 || (side == 0.0 && ownsEdge(from, to));
+  };
+  for (int y = candidates.top; y < candidates.bottom; ++y) {
+    std::uint8_t* row = target_.scanLine(y);
+    for (int x = candidates.left; x < candidates.right; ++x) {
+      const double px = x + 0.5, py = y + 0.5;
+      if (inside(a, b, px, py) && inside(b, c, px, py) && inside(c, a, px, py))
+        std::memcpy(row + std::size_t(x) * bytes, pixel, bytes);
+    }
   }
 }
 

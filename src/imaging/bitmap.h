@@ -55,9 +55,15 @@ class Bitmap {
   Bitmap() = default;
   Bitmap(int width, int height, PixelFormat format) { setSize(width, height, format); }
 
+  // A bitmap over pixels that someone else owns and keeps alive while it is used (a window's
+  // back store), its rows stride bytes apart (at least a row's bytes). Copies of it see the
+  // same pixels.
+  static Bitmap view(std::uint8_t* pixels, int width, int height, std::size_t stride, PixelFormat format);
+  bool isView() const { return external_ != nullptr; }
+
   // Throws EOutOfMemory when width x height x bytes per pixel does not fit the limit
   // (kMaxPixelBytes) or is negative; the old pixels are kept then. The same size and format
-  // keeps the pixels; any change gives all-zero pixels.
+  // keeps the pixels; any change gives all-zero pixels (of its own, for a view).
   void setSize(int width, int height, PixelFormat format);
   // The same checks, but the pixels are left undefined: for a writer that fills every one.
   void setSizeForOverwrite(int width, int height, PixelFormat format);
@@ -66,13 +72,15 @@ class Bitmap {
   int height() const { return height_; }
   PixelFormat format() const { return format_; }
   int bytesPerPixel() const { return format_ == PixelFormat::pf24bit ? 3 : 4; }
+  // The bytes of one row's pixels; stride() is how far apart rows lie (the same, but in a view).
   std::size_t bytesPerLine() const { return std::size_t(width_) * bytesPerPixel(); }
+  std::size_t stride() const { return external_ ? stride_ : bytesPerLine(); }
   bool empty() const { return width_ == 0 || height_ == 0; }
 
-  std::uint8_t* scanLine(int y) { return pixels_.data() + y * bytesPerLine(); }
-  const std::uint8_t* scanLine(int y) const { return pixels_.data() + y * bytesPerLine(); }
-  std::uint8_t* data() { return pixels_.data(); }
-  const std::uint8_t* data() const { return pixels_.data(); }
+  std::uint8_t* scanLine(int y) { return data() + std::size_t(y) * stride(); }
+  const std::uint8_t* scanLine(int y) const { return data() + std::size_t(y) * stride(); }
+  std::uint8_t* data() { return external_ ? external_ : pixels_.data(); }
+  const std::uint8_t* data() const { return external_ ? external_ : pixels_.data(); }
 
   // Colour at (x, y) as 0x00BBGGRR; the caller keeps x, y inside the bitmap.
   Color pixel(int x, int y) const;
@@ -86,6 +94,13 @@ class Bitmap {
   int height_ = 0;
   PixelFormat format_ = PixelFormat::pf24bit;
   std::vector<std::uint8_t, OverwriteAllocator<std::uint8_t>> pixels_;
+  std::uint8_t* external_ = nullptr;  // a view's pixels
+  std::size_t stride_ = 0;            // a view's row distance
+};
+
+// A point between pixel corners: pixel (x, y) covers the square from (x, y) to (x + 1, y + 1).
+struct PointF {
+  double x = 0.0, y = 0.0;
 };
 
 // Drawing onto a bitmap, clipped to it. The clip rectangle limits every operation further.
@@ -107,6 +122,10 @@ class Canvas {
   // Scales source into dest by nearest neighbour, each target pixel taking the source pixel
   // under its centre.
   void stretchBitmap(const Rect& dest, const Bitmap& source);
+  // Fills the pixels whose centres lie inside the triangle of the three corners (pixel
+  // (x, y) has its centre at x + 0.5, y + 0.5). A centre exactly on an edge belongs to one of
+  // the two triangles that can share that edge, so that they share no pixel and leave none out.
+  void fillTriangle(const PointF (&corners)[3], Color color);
 
  private:
   Bitmap& target_;

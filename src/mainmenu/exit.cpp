@@ -17,7 +17,7 @@ void TForm1::exitbutClick() {
   ShowFrame(13, 0);
   // A missing exit frame has closed the main window already: the program is ending, and an
   // advertisement screen shown now would keep it alive until its exit button is pressed.
-  if (!isVisible()) return;
+  if (!Visible()) return;
   // A picture of the advertisement screen that cannot be decoded is reported, and the
   // program ends all the same: the pupil asked to leave.
   Application::guarded([this] {

@@ -39,7 +39,7 @@ void TForm1::ShowFrame(int number, int variant) {
     case 7: {
       // The new frame is painted during the pause; the name controls come after it.
       const std::int64_t start = Application::tickCount();
-      repaint();
+      Repaint();
       Application::waitDispatching(start, kNameScreenPauseMs);
       leftOkpanel.setVisible(true);
       rightOKPanel.setVisible(true);

@@ -84,7 +84,7 @@ void TForm1::appExeFinished() { backFromProgram(); }
 
 void TForm1::backFromProgram() {
   activityRunning = false;
-  if (isMinimized()) Restore();
+  if (Minimized()) Restore();
   optionLocked = false;
   if (musicPending) {
     musicPending = false;

@@ -1,9 +1,7 @@
 #include "mainmenu/mainform.h"
 
-#include <QFont>
 #include <filesystem>
 #include <tuple>
-#include <QPalette>
 
 #include "mainmenu/assets.h"
 #include "mainmenu/files.h"
@@ -94,7 +92,7 @@ TForm1::TForm1(const Platform& platform) : platform_(platform) {
   // middle of the screen, or a part of the form.
   setScreenAreaSource([this] {
     const ScreenArea area = platform_.display->primaryOutputArea();
-    return QRect(area.left, area.top, area.width, area.height);
+    return rectOf(area.left, area.top, area.width, area.height);
   });
   layOutControls();
   loadStoredPictures();
@@ -123,13 +121,8 @@ void TForm1::layOutControls() {
 
   nameedit.setBounds(432, 293, 317, 34);
   nameedit.setVisible(false);
-  QPalette palette = nameedit.palette();
-  palette.setColor(QPalette::Base, QColor(redOf(kNameFieldColour), greenOf(kNameFieldColour), blueOf(kNameFieldColour)));
-  nameedit.setPalette(palette);
-  QFont font("Arial");
-  font.setBold(true);
-  font.setPixelSize(24);
-  nameedit.setFont(font);
+  nameedit.setColor(kNameFieldColour);
+  nameedit.setFont(Font{"Arial", 24, true});
   // A double quote in the name would break the framing of the activity's and the report's
   // command lines, so the pupil's arguments would arrive corrupted.
   nameedit.setRejectedCharacters("\"");

@@ -1,5 +1,4 @@
 // The pupil's screens: the language choice, the name, the mouse hand and the menu options.
-#include <QString>
 #include <algorithm>
 #include <cctype>
 
@@ -27,6 +26,12 @@ bool nameHasBut(const TControl& control) {
   std::string name = control.Name();
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
   return name.find("but") != std::string::npos;
+}
+
+// The characters of UTF-8 text: every byte but the ones that continue a character.
+std::size_t utf8CharacterCount(const std::string& text) {
+  const auto startsCharacter = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; };
+  return std::size_t(std::count_if(text.begin(), text.end(), startsCharacter));
 }
 }  // namespace
 
@@ -87,7 +92,7 @@ void TForm1::chooseLanguage(int chosen, const char* soundsFolder) {
 void TForm1::nameeditKeyPress(char32_t& key) {
   if (key == 13) righthandbutClick();
   // The text as it is before this key takes effect.
-  if (QString::fromStdString(nameedit.Text()).toUcs4().size() == 1 && !nameSoundPlayed) {
+  if (utf8CharacterCount(nameedit.Text()) == 1 && !nameSoundPlayed) {
     nameSoundPlayed = true;
     PlayLanguageSound("in2.wav");
   }

@@ -43,7 +43,7 @@ void TForm1::mutebtnClick() {
 
 void TForm1::volstarterFinished() {
   volumeControlRunning = false;
-  if (isMinimized()) Restore();
+  if (Minimized()) Restore();
 }
 
 }  // namespace tov

@@ -51,6 +51,11 @@ MessageHandler setMessageHandler(MessageHandler handler);
 }  // namespace tov
 
 namespace tov::Application {
+// Ends the program's event loop once the event at hand has been handled, and with it every
+// modal showing that waits for its form to close (the program is being ended).
+void terminate();
+bool terminating();
+
 // Serves the program's events until ms milliseconds have passed since start (a steady-clock
 // time), without spinning: the waiting is done by the event loop.
 void waitDispatching(std::int64_t startMs, std::int64_t ms);

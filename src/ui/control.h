@@ -8,13 +8,11 @@
 #include "imaging/bitmap.h"
 #include "imaging/picture.h"
 #include "ui/cursors.h"
+#include "ui/mouse.h"
 
 namespace tov {
 
 class ControlHost;
-
-enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
-using TShiftState = unsigned;
 
 // What a control tells its window about itself.
 enum ControlStyleFlag : unsigned {

@@ -1,7 +1,5 @@
 #include "ui/cursorresource.h"
 
-#include <QPixmap>
-#include <QImage>
 #include <charconv>
 #include <string_view>
 
@@ -68,20 +66,6 @@ CursorImage parseCursorResource(std::span<const std::uint8_t> resource) {
   }
   if (!text.empty()) fail("something follows the last row");
   return image;
-}
-
-QCursor makeCursor(const CursorImage& image) {
-  // A colour picture rather than a bitmap and mask: Qt draws a bitmap cursor on X11 only,
-  // and on Wayland falls back to the arrow (after a failed zero-size buffer).
-  QImage picture(image.width, image.height, QImage::Format_ARGB32);
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x) {
-      const CursorPixel pixel = image.at(x, y);
-      picture.setPixel(x, y, pixel == CursorPixel::Transparent ? 0x00000000u
-                             : pixel == CursorPixel::Black     ? 0xFF000000u
-                                                               : 0xFFFFFFFFu);
-    }
-  return QCursor(QPixmap::fromImage(picture), image.hotX, image.hotY);
 }
 
 }  // namespace tov

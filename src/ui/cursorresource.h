@@ -10,7 +10,6 @@
 // Lines end in "\n" (a "\r" before it is allowed); a last newline is optional and nothing
 // may follow the last row.
 
-#include <QCursor>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -37,9 +36,5 @@ inline constexpr int kMaxCursorSide = 256;
 
 // Reads a cursor resource; anything but the form above raises EInvalidCursor.
 CursorImage parseCursorResource(std::span<const std::uint8_t> resource);
-
-// The cursor as the windowing system shows it: black and white through a mask. Needs the
-// application object.
-QCursor makeCursor(const CursorImage& image);
 
 }  // namespace tov

@@ -1,23 +1,24 @@
 #include "ui/cursors.h"
 
-#include <map>
+#include <set>
+
+#include "ui/backend.h"
 
 namespace tov::Screen {
 
 namespace {
-std::map<TCursor, QCursor>& registry() {
-  static std::map<TCursor, QCursor> cursors;
-  return cursors;
+// The user-interface thread is the only one that registers cursors.
+std::set<TCursor>& registered() {
+  static std::set<TCursor> ids;
+  return ids;
 }
 }  // namespace
 
-void registerCursor(TCursor id, const QCursor& cursor) { registry()[id] = cursor; }
-
-QCursor cursor(TCursor id) {
-  auto found = registry().find(id);
-  return found == registry().end() ? QCursor(Qt::ArrowCursor) : found->second;
+void registerCursor(TCursor id, const CursorImage& image) {
+  ui::backend().registerCursor(id, image);
+  registered().insert(id);
 }
 
-bool hasCursor(TCursor id) { return registry().count(id) != 0; }
+bool hasCursor(TCursor id) { return registered().count(id) != 0; }
 
 }  // namespace tov::Screen

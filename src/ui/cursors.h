@@ -2,7 +2,7 @@
 // Cursors by number, as the controls name them. 0 is the default arrow; other numbers
 // are registered by the components that bring them (the hand cursor is registered as 31).
 
-#include <QCursor>
+#include "ui/cursorresource.h"
 
 namespace tov {
 
@@ -11,9 +11,8 @@ constexpr TCursor crDefault = 0;
 constexpr TCursor crHand = 31;
 
 namespace Screen {
-void registerCursor(TCursor id, const QCursor& cursor);
-// The registered cursor, or the arrow when id is not registered.
-QCursor cursor(TCursor id);
+// Registers (or replaces) the picture of cursor id with the installed backend.
+void registerCursor(TCursor id, const CursorImage& image);
 bool hasCursor(TCursor id);
 }  // namespace Screen
 

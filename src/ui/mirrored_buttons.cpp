@@ -1,53 +1,16 @@
 #include "ui/mirrored_buttons.h"
 
-#include <QApplication>
-#include <QMouseEvent>
-#include <QWidget>
+#include "ui/backend.h"
 
 namespace tov {
 
-namespace {
-
-Qt::MouseButton exchanged(Qt::MouseButton button) {
-  if (button == Qt::LeftButton) return Qt::RightButton;
-  if (button == Qt::RightButton) return Qt::LeftButton;
-  return button;
-}
-
-Qt::MouseButtons exchanged(Qt::MouseButtons buttons) {
-  Qt::MouseButtons result = buttons & ~(Qt::LeftButton | Qt::RightButton);
-  if (buttons & Qt::LeftButton) result |= Qt::RightButton;
-  if (buttons & Qt::RightButton) result |= Qt::LeftButton;
-  return result;
-}
-
-bool isMouseButtonEvent(QEvent::Type type) {
-  return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-         type == QEvent::MouseButtonDblClick || type == QEvent::MouseMove;
-}
-
-}  // namespace
-
-MirroredMouseButtons::MirroredMouseButtons() { qApp->installEventFilter(this); }
-
 MirroredMouseButtons::~MirroredMouseButtons() {
-  if (qApp) qApp->removeEventFilter(this);
+  if (mirrored_ && ui::hasBackend()) ui::backend().setMouseButtonsMirrored(false);
 }
 
-// Only widgets' events: the window above them hands each event on to its widget, and that
-// one is exchanged, once.
-bool MirroredMouseButtons::eventFilter(QObject* watched, QEvent* event) {
-  if (!mirrored_ || forwarding_ || !isMouseButtonEvent(event->type()) || !watched->isWidgetType())
-    return QObject::eventFilter(watched, event);
-  const auto* mouse = static_cast<QMouseEvent*>(event);
-  QMouseEvent mirrored(mouse->type(), mouse->position(), mouse->scenePosition(), mouse->globalPosition(),
-                       exchanged(mouse->button()), exchanged(mouse->buttons()), mouse->modifiers(),
-                       mouse->pointingDevice());
-  forwarding_ = true;
-  QApplication::sendEvent(watched, &mirrored);
-  forwarding_ = false;
-  event->setAccepted(mirrored.isAccepted());
-  return true;
+void MirroredMouseButtons::setMirrored(bool mirrored) {
+  mirrored_ = mirrored;
+  ui::backend().setMouseButtonsMirrored(mirrored);
 }
 
 }  // namespace tov

@@ -1,28 +1,25 @@
 #pragma once
 // The left and right mouse buttons exchanged for this program's own windows: what a
 // left-handed pupil gets where the desktop offers no setting of its own that the program may
-// change. Every press, release and double click of either button on one of our widgets
-// arrives as the other; the buttons held, as moves report them, are exchanged too.
-
-#include <QObject>
+// change. Every press, release and double click of either button on one of our windows
+// arrives as the other; the buttons held, as moves report them, are exchanged too. The
+// backend does the exchange, before the windows hear of the mouse.
 
 namespace tov {
 
-class MirroredMouseButtons : public QObject {
+class MirroredMouseButtons {
  public:
-  // Watches every event of the application from now on; mirrors nothing until told.
-  MirroredMouseButtons();
-  ~MirroredMouseButtons() override;
+  // Mirrors nothing until told; mirrors nothing any more once gone.
+  MirroredMouseButtons() = default;
+  ~MirroredMouseButtons();
+  MirroredMouseButtons(const MirroredMouseButtons&) = delete;
+  MirroredMouseButtons& operator=(const MirroredMouseButtons&) = delete;
 
-  void setMirrored(bool mirrored) { mirrored_ = mirrored; }
+  void setMirrored(bool mirrored);
   bool mirrored() const { return mirrored_; }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   bool mirrored_ = false;
-  bool forwarding_ = false;  // the exchanged event on its way: not exchanged again
 };
 
 }  // namespace tov

@@ -1,12 +1,14 @@
 #pragma once
-// The keys and mouse buttons held during a Qt mouse event, as the controls' events carry them.
-
-#include "ui/control.h"
-
-class QMouseEvent;
+// The mouse as the controls' events carry it: the button of a press or release, and the keys
+// and buttons held.
 
 namespace tov {
 
-TShiftState shiftStateOf(const QMouseEvent& event);
+enum ShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
+using TShiftState = unsigned;
+
+inline constexpr TShiftState kButtonsHeld = ssLeft | ssRight | ssMiddle;
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 }  // namespace tov

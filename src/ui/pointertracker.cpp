@@ -1,12 +1,13 @@
 #include "ui/pointertracker.h"
 
-#include <QApplication>
-#include <QPointer>
+#include <cstdint>
 #include <vector>
 
+#include "platform/event_loop.h"
 #include "ui/application.h"
 #include "ui/control.h"
 #include "ui/controlhost.h"
+#include "ui/modality.h"
 
 namespace tov::PointerTracker {
 
@@ -15,7 +16,7 @@ namespace {
 // A level whose notification runs while a modal loop opened inside it is served above it.
 struct HeldLevel {
   TControl* hovered;
-  QPointer<QWidget> modalInFront;
+  std::uint64_t modalInFront;
 };
 
 struct State {
@@ -25,7 +26,7 @@ struct State {
   // notifications runs, and the modal window in front when that notification began.
   TControl* hovered = nullptr;
   bool notifying = false;
-  QPointer<QWidget> modalInFront;
+  std::uint64_t modalInFront = 0;
   std::vector<HeldLevel> held;  // the levels below, innermost last
   bool settlePosted = false;
 };
@@ -41,8 +42,8 @@ State& state() {
 // wait for the notification to end, which the loop itself holds up.
 bool modalLoopOpened() {
   const State& s = state();
-  QWidget* front = QApplication::activeModalWidget();
-  return s.notifying && front && front != s.modalInFront;
+  const std::uint64_t front = Modality::front();
+  return s.notifying && front != 0 && front != s.modalInFront;
 }
 
 // The modal loop that a level serves is over (or behind a box of its own): the level waits
@@ -50,8 +51,8 @@ bool modalLoopOpened() {
 bool levelWaits() {
   const State& s = state();
   if (s.held.empty()) return false;
-  QWidget* front = QApplication::activeModalWidget();
-  return !front || front == s.held.back().modalInFront;
+  const std::uint64_t front = Modality::front();
+  return front == 0 || front == s.held.back().modalInFront;
 }
 
 // The control the level served should hover: in a modal loop's level, only the controls of
@@ -61,11 +62,11 @@ TControl* target() {
   if (s.held.empty()) return s.under;
   if (!s.under || levelWaits()) return nullptr;
   const ControlHost* host = s.under->host();
-  return host && host->window() == QApplication::activeModalWidget() ? s.under : nullptr;
+  return host && &host->topLevel() == Modality::frontWindow() ? s.under : nullptr;
 }
 
 void notify(TControl* control, void (TControl::*notification)()) {
-  state().modalInFront = QApplication::activeModalWidget();
+  state().modalInFront = Modality::front();
   Application::guarded([control, notification] { (control->*notification)(); });
 }
 
@@ -118,7 +119,7 @@ void settle() {
   s.notifying = false;
 }
 
-// Reports are taken at once, in the order Qt delivers them; the notifications they call for
+// Reports are taken at once, in the order the backend delivers them; the notifications they call for
 // come once the events at hand have been handled, as an idle-time check would give them:
 // never inside the code that moved the pointer's target (a window shown or hidden, a control
 // resized), which may be half-way through its own work.
@@ -126,13 +127,12 @@ void settleSoon() {
   State& s = state();
   // A running notification's loop sees the change, unless a modal loop runs inside it.
   if (s.settlePosted || (s.notifying && !modalLoopOpened())) return;
-  QCoreApplication* application = QCoreApplication::instance();
-  if (!application) return;
+  if (!hasEventLoop()) return;
   s.settlePosted = true;
-  QMetaObject::invokeMethod(application, [] {
+  eventLoop().post([] {
     state().settlePosted = false;
     settle();
-  }, Qt::QueuedConnection);
+  });
 }
 
 }  // namespace
@@ -146,7 +146,7 @@ void pointerAt(ControlHost& host, TControl* under) {
 
 void pointerLeft(ControlHost& host) {
   State& s = state();
-  // Qt may tell a window of the leave after the next window has seen the pointer.
+  // The backend may tell a window of the leave after the next window has seen the pointer.
   if (s.pointerHost != &host) return;
   s.pointerHost = nullptr;
   s.under = nullptr;

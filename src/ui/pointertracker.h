@@ -2,11 +2,11 @@
 // Which windowless control the pointer is over, for the whole application, and the enter and
 // leave notifications that follow from it.
 //
-// The windows report where the pointer is, at once and in the order Qt delivers their
-// events. The notifications follow once the events at hand have been handled, as from an
+// The windows report where the pointer is, at once and in the order the backend delivers
+// their events. The notifications follow once the events at hand have been handled, as from an
 // idle-time check: first the leave of the control last told of an enter, then the enter of
 // the control the pointer is over then. A notification may dispatch events while it runs (the
-// morphing button does, between its frames), and Qt delivers pointer moves inside that
+// morphing button does, between its frames), and the backend delivers pointer moves inside that
 // dispatch: those reports are only taken, and the next notification is decided when the
 // running one has returned, from where the pointer is then. So one control's notification
 // always runs to its end before the next begins, in one window or across windows, and a

@@ -1,11 +1,10 @@
 #include "ui/scaled_copy.h"
 
-#include <QPaintEngine>
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
-#include <utility>
 #include <vector>
 
 namespace tov {
@@ -21,25 +20,31 @@ int formPixelUnder(int n, double scale, double offset) {
   return int(std::floor((n + 0.5 - offset) / scale + 1e-9));
 }
 
+// The hot spot on screen pixel n arrives as n / devicePixelRatio; that pixel shows the form
+// pixel under its centre.
+Point formPointAt(PointF windowPosition, double devicePixelRatio, double scale, PointF origin) {
+  const int x = int(std::floor(windowPosition.x * devicePixelRatio + 1e-6));
+  const int y = int(std::floor(windowPosition.y * devicePixelRatio + 1e-6));
+  const double screenPixelsPerFormPixel = scale * devicePixelRatio;
+  return Point{formPixelUnder(x, screenPixelsPerFormPixel, origin.x * devicePixelRatio),
+               formPixelUnder(y, screenPixelsPerFormPixel, origin.y * devicePixelRatio)};
+}
+
 namespace {
 
 int sourceIndex(int n, double scale, double offset, int size) {
   return std::clamp(formPixelUnder(n, scale, offset), 0, size - 1);
 }
 
-}  // namespace
-
-namespace {
-
 // An enlarged row: each source pixel written Widest times, the next one starting as many
 // screen pixels later as it covers, so that its writes replace the excess. Writing more
 // than needed and moving on by the count beats looking every screen pixel up. Near the
 // row's end, where the excess would spill past it, each pixel is written exactly.
 template <int Widest>
-void enlargeRow(const quint32* in, const std::vector<int>& covers, quint32* out, quint32* end) {
+void enlargeRow(const std::uint32_t* in, const std::vector<int>& covers, std::uint32_t* out, std::uint32_t* end) {
   std::size_t i = 0;
   for (; i < covers.size() && out + Widest <= end; ++i) {
-    const quint32 pixel = in[i];
+    const std::uint32_t pixel = in[i];
     for (int k = 0; k < Widest; ++k) out[k] = pixel;
     out += covers[i];
   }
@@ -49,34 +54,37 @@ void enlargeRow(const quint32* in, const std::vector<int>& covers, quint32* out,
   }
 }
 
+std::uint32_t* pixelsOf(Bitmap& bitmap, int y) { return reinterpret_cast<std::uint32_t*>(bitmap.scanLine(y)); }
+
+const std::uint32_t* pixelsOf(const Bitmap& bitmap, int y) {
+  return reinterpret_cast<const std::uint32_t*>(bitmap.scanLine(y));
+}
+
 }  // namespace
 
-void copyScaledNearest(const QImage& source, const QTransform& toScreen, QImage& target, const QRect& area) {
-  const QRect clipped = area.intersected(target.rect());
-  if (clipped.isEmpty() || source.isNull()) return;
-  const double scaleX = toScreen.m11(), scaleY = toScreen.m22();
+void copyScaledNearest(const Bitmap& source, const Placement& toScreen, Bitmap& target, const Rect& area) {
+  const Rect clipped = intersect(area, Rect{0, 0, target.width(), target.height()});
+  if (clipped.width() <= 0 || clipped.height() <= 0 || source.empty()) return;
   const std::size_t width = std::size_t(clipped.width());
   std::vector<int> columns(width);
   for (std::size_t x = 0; x < width; ++x)
-    columns[x] = sourceIndex(clipped.left() + int(x), scaleX, toScreen.dx(), source.width());
+    columns[x] = sourceIndex(clipped.left + int(x), toScreen.scale, toScreen.dx, source.width());
   // The screen pixels each source pixel of the row covers, from the first one shown on.
   const int firstColumn = columns.front();
   std::vector<int> covers(std::size_t(columns.back() - firstColumn + 1), 0);
   for (int column : columns) ++covers[std::size_t(column - firstColumn)];
   const int widest = *std::max_element(covers.begin(), covers.end());
-  // Written in place: scanLine() would detach a back store that its painter still shares.
-  uchar* const base = const_cast<uchar*>(std::as_const(target).constBits());
   int previousRow = -1;
-  quint32* previous = nullptr;
-  for (int y = clipped.top(); y <= clipped.bottom(); ++y) {
-    auto* out = reinterpret_cast<quint32*>(base + std::ptrdiff_t(y) * target.bytesPerLine()) + clipped.left();
-    const int row = sourceIndex(y, scaleY, toScreen.dy(), source.height());
-    const auto* in = reinterpret_cast<const quint32*>(source.constScanLine(row));
+  const std::uint32_t* previous = nullptr;
+  for (int y = clipped.top; y < clipped.bottom; ++y) {
+    std::uint32_t* out = pixelsOf(target, y) + clipped.left;
+    const int row = sourceIndex(y, toScreen.scale, toScreen.dy, source.height());
+    const std::uint32_t* in = pixelsOf(source, row);
     if (row == previousRow) {
       // Enlarged, a source row covers several screen rows: the first one is copied.
-      std::memcpy(out, previous, width * sizeof(quint32));
+      std::memcpy(out, previous, width * sizeof(std::uint32_t));
     } else if (widest <= 4) {
-      quint32* end = out + width;
+      std::uint32_t* end = out + width;
       widest == 1   ? enlargeRow<1>(in + firstColumn, covers, out, end)
       : widest == 2 ? enlargeRow<2>(in + firstColumn, covers, out, end)
                     : enlargeRow<4>(in + firstColumn, covers, out, end);
@@ -88,45 +96,14 @@ void copyScaledNearest(const QImage& source, const QTransform& toScreen, QImage&
   }
 }
 
-QRect screenPixelsOf(const QRectF& logical, const QTransform& toScreen) {
-  const QRectF screen = toScreen.mapRect(logical);
+Rect screenPixelsOf(const RectF& logical, const Placement& toScreen) {
+  const double left = logical.left * toScreen.scale + toScreen.dx;
+  const double right = logical.right * toScreen.scale + toScreen.dx;
+  const double top = logical.top * toScreen.scale + toScreen.dy;
+  const double bottom = logical.bottom * toScreen.scale + toScreen.dy;
   // Pixel n's centre n + 0.5 lies in [left, right) when n is in [ceil(left - 0.5), ceil(right - 0.5)).
-  const int left = int(std::ceil(screen.left() - 0.5)), right = int(std::ceil(screen.right() - 0.5));
-  const int top = int(std::ceil(screen.top() - 0.5)), bottom = int(std::ceil(screen.bottom() - 0.5));
-  return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
-}
-
-namespace {
-// The image a painter draws on, when it is one of 32 bits a pixel (Qt's back store of a
-// window drawn in software).
-QImage* imageDevice(QPainter& painter) {
-  QPaintEngine* engine = painter.paintEngine();
-  QPaintDevice* device = engine ? engine->paintDevice() : nullptr;
-  if (!device || device->devType() != QInternal::Image) return nullptr;
-  auto* image = static_cast<QImage*>(device);
-  const QImage::Format format = image->format();
-  const bool fits = format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
-                    format == QImage::Format_ARGB32_Premultiplied;
-  return fits ? image : nullptr;
-}
-}  // namespace
-
-// Scaled, the content goes straight into the back store. Unscaled (a plain copy is fastest
-// then), or drawn on something else, the painter copies it.
-void drawNearest(QPainter& painter, const QImage& content, const QTransform& toWidget, const QRect& dirty,
-                 bool onlyContent) {
-  const QTransform toScreen = toWidget * painter.deviceTransform();
-  QImage* screen = toScreen.type() == QTransform::TxScale ? imageDevice(painter) : nullptr;
-  if (!screen) {
-    const QRectF source = toWidget.inverted().mapRect(QRectF(dirty)).intersected(QRectF(content.rect()));
-    if (!source.isEmpty()) painter.drawImage(toWidget.mapRect(source), content, source);
-    return;
-  }
-  // Written in place, so kept to what the painter may touch: a window inside another
-  // shares its back store.
-  QRect area = screenPixelsOf(QRectF(dirty), painter.deviceTransform());
-  if (onlyContent) area &= screenPixelsOf(QRectF(content.rect()), toScreen);
-  copyScaledNearest(content, toScreen, *screen, area);
+  return Rect{int(std::ceil(left - 0.5)), int(std::ceil(top - 0.5)), int(std::ceil(right - 0.5)),
+              int(std::ceil(bottom - 0.5))};
 }
 
 }  // namespace tov

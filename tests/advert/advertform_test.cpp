@@ -18,6 +18,7 @@
 #include "advert/assets.h"
 #include "imaging/pngreader.h"
 #include "ui/cursors.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -44,8 +45,8 @@ struct ProgramFolder {
 TEST(AdvertForm, ComponentsAsTheFormBuildsThem) {
   Tadvertform form(0, "/nowhere/");
   EXPECT_EQ(form.Caption(), "advertform");
-  EXPECT_EQ(form.width(), 790);
-  EXPECT_EQ(form.height(), 564);
+  EXPECT_EQ(form.Width(), 790);
+  EXPECT_EQ(form.Height(), 564);
   EXPECT_EQ(form.color(), Color(0xF0F0F0));
   const std::vector<TControl*> stacking{&form.bground, &form.Image1, &form.exitbut};
   EXPECT_EQ(form.controls(), stacking);
@@ -65,7 +66,7 @@ TEST(AdvertForm, ComponentsAsTheFormBuildsThem) {
   EXPECT_NE(form.exitbut.PicTo().saveToStored(), form.exitbut.PicFrom().saveToStored());
   EXPECT_NE(form.exitbut.PicDown().saveToStored(), form.exitbut.PicTo().saveToStored());
 
-  EXPECT_EQ(form.adviewer.geometry(), QRect(77, 64, 642, 475));
+  EXPECT_EQ(qt::widgetOf(form.adviewer)->geometry(), QRect(77, 64, 642, 475));
   EXPECT_EQ(form.adviewer.color(), Color(0xFFFFFF));
   EXPECT_EQ(form.adviewer.scrollBarColor(), Color(0x008000));
   EXPECT_EQ(form.adviewer.handleColor(), Color(0x00FFFF));
@@ -158,14 +159,14 @@ TEST(AdvertForm, ClosesItselfAfter200MsWhenAPictureIsMissing) {
   QElapsedTimer clock;
   clock.start();
   bool returned = false;
-  QTimer::singleShot(5000, &form, [&] {
+  QTimer::singleShot(5000, qt::widgetOf(form), [&] {
     if (!returned) form.Close();  // keeps a failing test from hanging
   });
   form.ShowModal();
   returned = true;
   EXPECT_GE(clock.elapsed(), 150) << "not at once: at the timer's tick";
   EXPECT_LT(clock.elapsed(), 5000);
-  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.Visible());
   EXPECT_FALSE(form.closetimer.Enabled());
 }
 
@@ -176,21 +177,21 @@ TEST(AdvertForm, TheExitButtonEndsTheModalShowing) {
   form.setBounds(0, 0, 800, 600);
   form.LoadAdvertPictures();
   bool shownWhilePressed = false;
-  QTimer::singleShot(50, &form, [&] {
+  QTimer::singleShot(50, qt::widgetOf(form), [&] {
     const QPointF at(760, 570);
-    shownWhilePressed = form.isVisible();
+    shownWhilePressed = form.Visible();
     QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &press);
+    QCoreApplication::sendEvent(qt::widgetOf(form), &press);
     QMouseEvent release(QEvent::MouseButtonRelease, at, at, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(&form, &release);
+    QCoreApplication::sendEvent(qt::widgetOf(form), &release);
   });
-  QTimer::singleShot(5000, &form, [&] { form.Close(); });
+  QTimer::singleShot(5000, qt::widgetOf(form), [&] { form.Close(); });
   QElapsedTimer clock;
   clock.start();
   form.ShowModal();
   EXPECT_TRUE(shownWhilePressed);
   EXPECT_LT(clock.elapsed(), 4000);
-  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.Visible());
 }
 
 TEST(AdvertForm, ClosedBeforeItIsShownReturnsAtOnce) {
@@ -202,7 +203,7 @@ TEST(AdvertForm, ClosedBeforeItIsShownReturnsAtOnce) {
   clock.start();
   form.ShowModal();
   EXPECT_LT(clock.elapsed(), 150);
-  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.Visible());
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "ui/controlhost.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -64,7 +65,7 @@ struct ButtonRig {
   std::vector<std::string> log;
 
   ButtonRig() {
-    window.resize(100, 100);
+    window.setBounds(0, 0, 100, 100);
     button.setBounds(10, 10, 20, 20);
     button.setPicFrom(named(kFrom));
     button.setPicTo(named(kTo));
@@ -77,7 +78,7 @@ struct ButtonRig {
 
   void mouse(QEvent::Type type, QPoint at, Qt::MouseButton which, Qt::MouseButtons held) {
     QMouseEvent event(type, QPointF(at), QPointF(at), which, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &event);
+    QCoreApplication::sendEvent(qt::widgetOf(window), &event);
     QCoreApplication::processEvents();  // enter and leave follow the events at hand
   }
   void moveTo(QPoint at, Qt::MouseButtons held = Qt::NoButton) {
@@ -214,12 +215,13 @@ TEST(ImageButton, HintShownOverTheButtonOnly) {
   ButtonRig rig;
   rig.button.setHint("Gaan uit");
   rig.button.setShowHint(true);
-  rig.window.show();
-  QHelpEvent elsewhere(QEvent::ToolTip, kOffButton, rig.window.mapToGlobal(kOffButton));
-  QCoreApplication::sendEvent(&rig.window, &elsewhere);
+  rig.window.setVisible(true);
+  QWidget* window = qt::widgetOf(rig.window);
+  QHelpEvent elsewhere(QEvent::ToolTip, kOffButton, window->mapToGlobal(kOffButton));
+  QCoreApplication::sendEvent(window, &elsewhere);
   EXPECT_FALSE(QToolTip::isVisible());
-  QHelpEvent over(QEvent::ToolTip, kOnButton, rig.window.mapToGlobal(kOnButton));
-  QCoreApplication::sendEvent(&rig.window, &over);
+  QHelpEvent over(QEvent::ToolTip, kOnButton, window->mapToGlobal(kOnButton));
+  QCoreApplication::sendEvent(window, &over);
   EXPECT_EQ(QToolTip::text(), QString("Gaan uit"));
   QToolTip::hideText();
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -58,7 +59,7 @@ QRgb rgbOf(Color c) { return qRgb(redOf(c), greenOf(c), blueOf(c)); }
 struct ViewRig {
   TImgView view;
   ViewRig(int pictureWidth, int pictureHeight) {
-    view.setGeometry(0, 0, 642, 475);
+    view.setBounds(0, 0, 642, 475);
     view.setScrollBarSize(kBar);
     view.setColor(0xFFFFFF);
     view.setScrollBarColor(0x008000);
@@ -70,7 +71,7 @@ struct ViewRig {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(which);
     QMouseEvent event(type, QPointF(at), QPointF(at), type == QEvent::MouseMove ? Qt::NoButton : which, held,
                       Qt::NoModifier);
-    QCoreApplication::sendEvent(&view, &event);
+    QCoreApplication::sendEvent(qt::widgetOf(view), &event);
   }
   // A point of the vertical bar, `along` pixels from its top.
   static QPoint onVerticalBar(int along) { return QPoint(625 + kBar / 2, along); }
@@ -80,8 +81,8 @@ TEST(ImgView, PaintsThePictureCentredOnWhiteAndTheBars) {
   ViewRig rig(500, 1200);
   EXPECT_EQ(rig.view.scrollX(), 0.0);
   EXPECT_EQ(rig.view.scrollY(), 0.0) << "centred at 371, then scrolled up to the top";
-  EXPECT_EQ(rig.view.pictureOffset(), QPoint(62, 0));
-  const QImage shot = rig.view.grab().toImage();
+  EXPECT_EQ(rig.view.pictureOffset(), (Point{62, 0}));
+  const QImage shot = qt::widgetOf(rig.view)->grab().toImage();
   const struct {
     const char* what;
     QPoint at;
@@ -107,7 +108,7 @@ TEST(ImgView, ANewPictureIsCentredAgain) {
   rig.view.setPicture(marked(1001, 2000));
   EXPECT_EQ(rig.view.scrollX(), 187.5);
   EXPECT_EQ(rig.view.scrollY(), 771.0);  // 1000 - 229
-  EXPECT_EQ(rig.view.pictureOffset(), QPoint(-188, -771));
+  EXPECT_EQ(rig.view.pictureOffset(), (Point{-188, -771}));
 }
 
 TEST(ImgView, AnUnreadableFileLeavesTheViewAsItWas) {
@@ -135,7 +136,7 @@ bool serveUntil(Done done, int limitMs = 10000) {
 // after) that repeat, on a busy machine too. The view's repeat timer is coarse: it may run
 // out up to 5 % early or late.
 void probeAfter(int ms, ViewRig& rig, std::vector<double>& seen) {
-  QTimer::singleShot(ms, Qt::PreciseTimer, &rig.view, [&rig, &seen] { seen.push_back(rig.view.scrollY()); });
+  QTimer::singleShot(ms, Qt::PreciseTimer, qt::widgetOf(rig.view), [&rig, &seen] { seen.push_back(rig.view.scrollY()); });
 }
 
 TEST(ImgView, HeldArrowRepeatsAfter600MsThenEvery100Ms) {
@@ -228,9 +229,9 @@ TEST(ImgView, BarsIgnoreWhatTheyShouldIgnore) {
 
 TEST(ImgView, HidingTheViewEndsARepeat) {
   ViewRig rig(500, 1200);
-  rig.view.show();
+  rig.view.setVisible(true);
   rig.mouse(QEvent::MouseButtonPress, ViewRig::onVerticalBar(458 - 4));
-  rig.view.hide();
+  rig.view.setVisible(false);
   QTest::qWait(800);
   EXPECT_EQ(rig.view.scrollY(), 8.0);
 }
@@ -248,7 +249,7 @@ class ThickBarStyle : public QProxyStyle {
 TEST(ImgView, ThicknessIsTheSystemsUnlessGiven) {
   ThickBarStyle style;
   TImgView view;
-  view.setStyle(&style);
+  qt::widgetOf(view)->setStyle(&style);
   EXPECT_EQ(view.scrollBarThickness(), ThickBarStyle::kExtent) << "the view's own style's";
   view.setScrollBarSize(21);
   EXPECT_EQ(view.scrollBarThickness(), 21);

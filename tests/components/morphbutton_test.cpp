@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QMouseEvent>
+#include <QSize>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,7 +20,9 @@
 #include "ui/controlhost.h"
 #include "ui/cursorresource.h"
 #include "ui/cursors.h"
+#include "ui/form.h"
 #include "ui/pointertracker.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov {
 namespace {
@@ -139,19 +141,20 @@ std::vector<int> expectedWeights(int rate) {
 
 void sendMove(ControlHost& host, int x, int y) {
   QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(&host, &move);
+  QCoreApplication::sendEvent(qt::widgetOf(host), &move);
 }
 
 void postClick(ControlHost& host, int x, int y) {
-  QCoreApplication::postEvent(&host, new QMouseEvent(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y),
-                                                     Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-  QCoreApplication::postEvent(&host, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(x, y), QPointF(x, y),
-                                                     Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+  QWidget* window = qt::widgetOf(host);
+  QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, QPointF(x, y), QPointF(x, y),
+                                                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+  QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, QPointF(x, y), QPointF(x, y),
+                                                      Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
 }
 
 struct MorphButtonTest : ::testing::Test {
   ControlHost panel;
-  MorphButtonTest() { panel.resize(200, 200); }
+  MorphButtonTest() { panel.setBounds(0, 0, 200, 200); }
 };
 
 TEST_F(MorphButtonTest, CreationGivesTheDefaults) {
@@ -177,9 +180,10 @@ TEST_F(MorphButtonTest, CreationGivesTheDefaults) {
 }
 
 TEST_F(MorphButtonTest, HandCursorIsRegisteredAsThirtyOneReplacingAnyEarlierOne) {
-  Screen::registerCursor(crHand, QCursor(Qt::CrossCursor));
+  const std::string dot = "TOVCURSOR\n1 1 0 0\n#\n";
+  Screen::registerCursor(crHand, parseCursorResource({reinterpret_cast<const std::uint8_t*>(dot.data()), dot.size()}));
   TMorphButton button(panel, "button");
-  const QCursor hand = Screen::cursor(crHand);
+  const QCursor hand = qt::cursorOf(crHand);
   EXPECT_EQ(hand.shape(), Qt::BitmapCursor);
   EXPECT_EQ(hand.hotSpot(), QPoint(5, 2));
   const CursorImage image = parseCursorResource(component_resources::embeddedFile(component_resources::kHandCursor));
@@ -431,7 +435,7 @@ TEST_F(MorphButtonTest, ClickDuringAMorphRunsAtOnceAndTheMorphGoesOn) {
 TEST_F(MorphButtonTest, PointerPassingToAnotherPanelWaitsForTheMorphsToEnd) {
   std::vector<std::string> log;
   ControlHost otherPanel;
-  otherPanel.resize(50, 50);
+  otherPanel.setBounds(0, 0, 50, 50);
   RecordingButton a(panel, "a", &log);
   RecordingButton b(otherPanel, "b", &log);
   for (RecordingButton* button : {&a, &b}) {
@@ -444,7 +448,7 @@ TEST_F(MorphButtonTest, PointerPassingToAnotherPanelWaitsForTheMorphsToEnd) {
   a.onFrame = [&](int) {
     if (std::exchange(moved, true)) return;
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(&panel, &leave);
+    QCoreApplication::sendEvent(qt::widgetOf(panel), &leave);
     sendMove(otherPanel, 20, 20);
   };
   sendMove(panel, 20, 20);
@@ -460,29 +464,25 @@ TEST_F(MorphButtonTest, AModalLoopOpenedByAClickDuringAMorphHasEnterAndLeaveOfIt
   RecordingButton button(panel, "button", &log);
   button.setBounds(0, 0, 40, 40);
   button.setMorphRate(3);
-  // As the exit button opens the advertisement screen: a window of its own, application
-  // modal, served by a loop of its own until it closes.
+  // As the exit button opens the advertisement screen: a form of its own, shown modal, served
+  // by a loop of its own until it closes.
   button.OnClick = [&](TControl*) {
     log.push_back("click");
-    ControlHost modal;
-    modal.resize(100, 100);
+    TForm modal;
+    modal.setBounds(0, 0, 100, 100);
     HoverNote exit(modal, "exit", log);
     exit.setBounds(50, 50, 20, 20);
-    modal.setWindowModality(Qt::ApplicationModal);
-    modal.show();
-    QEventLoop loop;
-    QMetaObject::invokeMethod(&loop, [&] {
+    QMetaObject::invokeMethod(qt::widgetOf(modal), [&] {
       sendMove(modal, 55, 55);
       QCoreApplication::processEvents();
       sendMove(modal, 10, 10);
       QCoreApplication::processEvents();
-      modal.hide();
+      modal.Close();
       // Back over the button: the morph under way is still its notification.
       sendMove(panel, 20, 20);
       QCoreApplication::processEvents();
-      loop.quit();
     }, Qt::QueuedConnection);
-    loop.exec();
+    modal.ShowModal();
     log.push_back("closed");
   };
   // The click arrives between frames, as the window system's events do.

@@ -170,5 +170,57 @@ TEST(Canvas, FillAndCopyStayInsideClipAndBitmapEvenAfterItShrinks) {
   EXPECT_EQ(target.pixel(1, 1), patterned(2, 2, PixelFormat::pf24bit).pixel(1, 1));
 }
 
+TEST(BitmapView, DrawsIntoForeignRowsAndLeavesTheBytesBetweenThem) {
+  // Rows of 3 pixels 16 bytes apart: 4 bytes after each row belong to someone else.
+  std::vector<std::uint8_t> memory(16 * 3, 0xAB);
+  Bitmap view = Bitmap::view(memory.data(), 3, 3, 16, PixelFormat::pf32bit);
+  Canvas canvas(view);
+  canvas.fillRect({0, 0, 3, 3}, rgb(1, 2, 3));
+  for (int y = 0; y < 3; ++y) {
+    EXPECT_EQ(view.pixel(2, y), rgb(1, 2, 3));
+    for (int byte = 12; byte < 16; ++byte) EXPECT_EQ(memory[std::size_t(16 * y + byte)], 0xAB) << y;
+  }
+  view.setSize(2, 2, PixelFormat::pf32bit);
+  EXPECT_FALSE(view.isView()) << "another size is a bitmap of its own";
+  EXPECT_EQ(memory[0], 3);
+}
+
+TEST(Canvas, TrianglesSharingAnEdgeCoverEachPixelOnce) {
+  // Corners on pixel centres, on pixel corners and between them.
+  const PointF quads[][4] = {
+      {{1.5, 1.5}, {9.5, 1.5}, {9.5, 7.5}, {1.5, 7.5}},
+      {{1, 1}, {9, 1}, {9, 7}, {1, 7}},
+      {{0.3, 2.7}, {8.9, 0.2}, {9.6, 7.1}, {1.2, 9.4}},
+  };
+  const auto drawn = [](const PointF (&corners)[3]) {
+    Bitmap target = filled(12, 12, PixelFormat::pf32bit);
+    Canvas(target).fillTriangle(corners, rgb(100, 0, 0));
+    return target;
+  };
+  for (const auto& q : quads) {
+    // Cut along either diagonal, in either order of corners: the halves never share a pixel,
+    // and together they are the same pixels.
+    const Bitmap halves[2][2] = {{drawn({q[0], q[1], q[2]}), drawn({q[2], q[3], q[0]})},
+                                 {drawn({q[1], q[2], q[3]}), drawn({q[1], q[0], q[3]})}};
+    for (int y = 0; y < 12; ++y)
+      for (int x = 0; x < 12; ++x) {
+        bool in[2][2];
+        for (int cut = 0; cut < 2; ++cut)
+          for (int half = 0; half < 2; ++half) in[cut][half] = halves[cut][half].pixel(x, y) != kBackground;
+        EXPECT_FALSE(in[0][0] && in[0][1]) << x << "," << y;
+        EXPECT_FALSE(in[1][0] && in[1][1]) << x << "," << y;
+        EXPECT_EQ(in[0][0] || in[0][1], in[1][0] || in[1][1]) << x << "," << y;
+      }
+  }
+  // The first square's inside: the centres from (2, 2) to (9, 7), edges shared out once.
+  Bitmap target = filled(12, 12, PixelFormat::pf24bit);
+  Canvas(target).fillTriangle({{1.5, 1.5}, {9.5, 1.5}, {9.5, 7.5}}, rgb(100, 0, 0));
+  Canvas(target).fillTriangle({{9.5, 7.5}, {1.5, 7.5}, {1.5, 1.5}}, rgb(100, 0, 0));
+  int covered = 0;
+  for (int y = 0; y < 12; ++y)
+    for (int x = 0; x < 12; ++x) covered += target.pixel(x, y) != kBackground;
+  EXPECT_EQ(covered, 8 * 6);
+}
+
 }  // namespace
 }  // namespace tov

@@ -41,32 +41,32 @@ TEST_P(DamagedFrameTest, IsReportedByNameAndTheJourneyGoesOnToTheEnd) {
   writeFrames(allFrameFiles());
   writeFile("menu/" + damaged.file, "this is not a JPEG file at all");
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
 
   ASSERT_TRUE(runEnded(menu, 4)) << "the intro runs to the language screen";
   EXPECT_TRUE(menu.langoverlayafr.Visible());
   EXPECT_TRUE(menu.langoverlayeng.Visible());
-  EXPECT_FALSE(menu.exitpanel.isHidden());
+  EXPECT_TRUE(menu.exitpanel.Visible());
 
   damaged.language == 1 ? menu.langoverlayafrClick() : menu.langoverlayengClick();
   ASSERT_TRUE(runEnded(menu, 7));
-  EXPECT_FALSE(menu.nameedit.isHidden());
-  EXPECT_FALSE(menu.rightOKPanel.isHidden());
+  EXPECT_TRUE(menu.nameedit.Visible());
+  EXPECT_TRUE(menu.rightOKPanel.Visible());
 
   menu.nameedit.setText("THABO");
   menu.righthandbutClick();
   ASSERT_TRUE(runEnded(menu, 10));
   EXPECT_TRUE(menu.option1.Visible());
-  EXPECT_FALSE(menu.exitpanel2.isHidden());
+  EXPECT_TRUE(menu.exitpanel2.Visible());
 
   menu.optionClick(1);
-  ASSERT_TRUE(serveUntil([&] { return menu.isMinimized(); }, 8000)) << "the activity starts";
+  ASSERT_TRUE(serveUntil([&] { return menu.Minimized(); }, 8000)) << "the activity starts";
   platform.processes.finishLast();
   ASSERT_TRUE(serveUntil([&] { return !menu.activityRunning; }, 8000));
   EXPECT_TRUE(menu.option1.Visible()) << "back on the menu screen";
 
   menu.exitbutClick();  // the advertisement has no pictures: it closes by itself
-  EXPECT_FALSE(menu.isVisible()) << "the program ends";
+  EXPECT_FALSE(menu.Visible()) << "the program ends";
 
   // Once in the run, though the menu screen comes twice: one OK for one damaged picture.
   ASSERT_EQ(messages.size(), 1u);

@@ -88,7 +88,7 @@ TEST_P(DisplaySetup, SwitchesAtCreationAndRestoresAtDestruction) {
   EXPECT_EQ(menu.closetimer.Enabled(), c.closeTimerArmed);
   EXPECT_EQ(menu.closetimer.Interval(), 2500u);
   if (!c.closeTimerArmed) {
-    EXPECT_EQ(menu.geometry(), QRect(0, 0, 800, 600));
+    EXPECT_EQ(menu.BoundsRect(), (Rect{0, 0, 800, 600}));
   }
 
   platform.display.changes.clear();
@@ -132,10 +132,11 @@ TEST_P(WindowPlacement, OnThePrimaryOutputAndFullScreenOnlyAfterTheSwitch) {
   if (c.settingsFile) writeFile("displaysettings.txt", c.settingsFile);
 
   RecordingForm& menu = createForm();
-  menu.show();
-  EXPECT_EQ(menu.isFullScreen(), c.fullScreen);
+  menu.Show();
+  EXPECT_EQ(menu.FullScreen(), c.fullScreen);
   // A full-screen window keeps where it was put as the geometry it goes back to.
-  EXPECT_EQ(c.fullScreen ? menu.normalGeometry() : menu.geometry(), c.placed);
+  const QWidget* window = qt::widgetOf(menu);
+  EXPECT_EQ(c.fullScreen ? window->normalGeometry() : window->geometry(), c.placed);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, WindowPlacement, ::testing::ValuesIn(kPlacementCases),
@@ -147,14 +148,14 @@ TEST_F(MenuTest, FullScreenOutlivesMinimisingForAnActivity) {
   platform.display.caps = {75, 1024, 768, 32};
   platform.display.modes = kMachineModes;
   RecordingForm& menu = createForm();
-  menu.show();
-  ASSERT_TRUE(menu.isFullScreen());
+  menu.Show();
+  ASSERT_TRUE(menu.FullScreen());
   menu.Minimize();
-  ASSERT_TRUE(menu.isMinimized());
+  ASSERT_TRUE(menu.Minimized());
   menu.Restore();
-  EXPECT_FALSE(menu.isMinimized());
-  EXPECT_TRUE(menu.isFullScreen());
-  EXPECT_TRUE(menu.isVisible());
+  EXPECT_FALSE(menu.Minimized());
+  EXPECT_TRUE(menu.FullScreen());
+  EXPECT_TRUE(menu.Visible());
 }
 
 TEST_F(MenuTest, NoModeMessageIsInformationAndTheWindowKeepsItsDesignSize) {
@@ -164,12 +165,13 @@ TEST_F(MenuTest, NoModeMessageIsInformationAndTheWindowKeepsItsDesignSize) {
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].caption, "Information");
   EXPECT_EQ(messages[0].buttons, unsigned(mbOK));
-  EXPECT_EQ(menu.size(), QSize(790, 564));
+  EXPECT_EQ(menu.Width(), 790);
+  EXPECT_EQ(menu.Height(), 564);
   // The close timer's tick disables it and closes the window.
-  menu.show();
+  menu.Show();
   menu.closetimerTimer();
   EXPECT_FALSE(menu.closetimer.Enabled());
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
 }
 
 TEST_F(MenuTest, ColourDepthMessageIsAWarning) {

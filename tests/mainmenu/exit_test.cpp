@@ -5,6 +5,7 @@
 
 #include "advert/advertform.h"
 #include "mainmenu/menu_fixture.h"
+#include "ui/modality.h"
 
 namespace tov::test {
 namespace {
@@ -21,7 +22,7 @@ class ExitTest : public MenuTest {
     writeFile("Sounds-afr/m2.wav", "RIFF");
     writeFile("Sounds-eng/m2.wav", "RIFF");
     RecordingForm& menu = createForm();
-    menu.show();
+    menu.Show();
     EXPECT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
     menu.animatetimer.setEnabled(false);
     menu.sounds.clear();
@@ -30,11 +31,10 @@ class ExitTest : public MenuTest {
   // Presses the advertisement screen's exit button once it is shown, noting its background.
   void leaveTheAdvertisementWhenShown() {
     QTimer::singleShot(300, [this] {
-      for (QWidget* widget : QApplication::topLevelWidgets())
-        if (auto* advert = dynamic_cast<Tadvertform*>(widget); advert && advert->isVisible()) {
-          advertWidth = advert->bground.picture().width();
-          advert->exitbutClick(&advert->exitbut);
-        }
+      if (auto* advert = dynamic_cast<Tadvertform*>(Modality::frontWindow()); advert && advert->Visible()) {
+        advertWidth = advert->bground.picture().width();
+        advert->exitbutClick(&advert->exitbut);
+      }
     });
   }
   int advertWidth = 0;
@@ -48,7 +48,7 @@ TEST_F(ExitTest, FromTheLanguageScreenTheEnglishAdvertisementThenTheEnd) {
   menu.exitbutClick();
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"Sounds-eng/m2.wav"}));
   EXPECT_EQ(advertWidth, 800) << "the English background was shown";
-  EXPECT_FALSE(menu.isVisible()) << "the main window closes after the advertisement";
+  EXPECT_FALSE(menu.Visible()) << "the main window closes after the advertisement";
   EXPECT_TRUE(messages.empty());
 }
 
@@ -62,13 +62,13 @@ TEST_F(ExitTest, FromTheMenuWithAfrikaansTheAfrikaansAdvertisement) {
   menu.exitbutClick();
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"Sounds-afr/m2.wav"}));
   EXPECT_EQ(advertWidth, 640) << "the Afrikaans background was shown";
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
 }
 
 TEST_F(ExitTest, MissingAdvertisementPicturesCloseTheScreenByItself) {
   RecordingForm& menu = shownMenu();
   menu.exitbutClick();  // returns once the screen's own timer has closed it
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
   EXPECT_TRUE(messages.empty());
 }
 
@@ -79,7 +79,7 @@ TEST_F(ExitTest, AnUndecodableAdvertisementIsReportedAndTheProgramStillEnds) {
   menu.exitbutClick();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, MsgDlgType::mtError);
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
   form.reset();
   EXPECT_FALSE(platform.taskbar.hidden) << "the desktop is given back";
 }
@@ -89,25 +89,24 @@ TEST_F(ExitTest, AMissingExitFrameEndsTheProgramWithoutTheAdvertisement) {
   writeAdvert("addback_E.jpg", 800, 600);
   writeFrames({"m1.jpg"});
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
   menu.animatetimer.setEnabled(false);
   bool looked = false;
   QObject context;
   // Looks for the advertisement once it could be up, and closes it so that the test ends.
   QTimer::singleShot(300, &context, [&] {
-    for (QWidget* widget : QApplication::topLevelWidgets())
-      if (auto* advert = dynamic_cast<Tadvertform*>(widget); advert && advert->isVisible()) {
-        advertWidth = advert->bground.picture().width();
-        advert->exitbutClick(&advert->exitbut);
-      }
+    if (auto* advert = dynamic_cast<Tadvertform*>(Modality::frontWindow()); advert && advert->Visible()) {
+      advertWidth = advert->bground.picture().width();
+      advert->exitbutClick(&advert->exitbut);
+    }
     looked = true;
   });
   menu.exitbutClick();
   ASSERT_TRUE(serveUntil([&] { return looked; }, 5000));
   EXPECT_EQ(advertWidth, 0) << "no advertisement screen after the missing exit frame";
   EXPECT_EQ(messageTexts(), std::vector<std::string>{kMissingFrameMessage});
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
 }
 
 }  // namespace

@@ -52,10 +52,14 @@ TEST_F(MenuTest, ControlsSitWhereTheFormPutsThem) {
     QRect geometry;
     bool visible;
   } windows[] = {
-      {&menu.exitpanel, {677, 469, 74, 68}, false},   {&menu.reportpanel2, {49, 466, 73, 68}, false},
-      {&menu.reportpanel, {459, 456, 56, 51}, false}, {&menu.exitpanel2, {459, 390, 57, 52}, false},
-      {&menu.backpanel, {459, 322, 56, 53}, false},   {&menu.leftOkpanel, {537, 411, 43, 35}, true},
-      {&menu.rightOKPanel, {590, 411, 44, 35}, true}, {&menu.nameedit, {432, 293, 317, 34}, false},
+      {qt::widgetOf(menu.exitpanel), {677, 469, 74, 68}, false},
+      {qt::widgetOf(menu.reportpanel2), {49, 466, 73, 68}, false},
+      {qt::widgetOf(menu.reportpanel), {459, 456, 56, 51}, false},
+      {qt::widgetOf(menu.exitpanel2), {459, 390, 57, 52}, false},
+      {qt::widgetOf(menu.backpanel), {459, 322, 56, 53}, false},
+      {qt::widgetOf(menu.leftOkpanel), {537, 411, 43, 35}, true},
+      {qt::widgetOf(menu.rightOKPanel), {590, 411, 44, 35}, true},
+      {qt::widgetOf(menu.nameedit), {432, 293, 317, 34}, false},
   };
   for (const auto& w : windows) {
     SCOPED_TRACE(w.widget->objectName().toStdString());
@@ -103,8 +107,8 @@ TEST_F(MenuTest, OptionsVisibilityReachesExactlyOptionsAndLamps) {
     EXPECT_FALSE(image->Visible()) << image->Name();
   EXPECT_TRUE(menu.mutebtn.Visible());
   EXPECT_TRUE(menu.bground.Visible());
-  EXPECT_TRUE(menu.exitpanel.isHidden());
-  EXPECT_TRUE(menu.leftOkpanel.isHidden());
+  EXPECT_FALSE(menu.exitpanel.Visible());
+  EXPECT_FALSE(menu.leftOkpanel.Visible());
 }
 
 TEST_F(MenuTest, IntroRunsFromActivationToTheLanguageScreen) {
@@ -113,11 +117,11 @@ TEST_F(MenuTest, IntroRunsFromActivationToTheLanguageScreen) {
   RecordingForm& menu = createForm();
   QElapsedTimer clock;
   clock.start();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
   EXPECT_EQ(menu.programFolder, folder.string() + "/");
   EXPECT_EQ(menu.languageSoundsFolder, menu.programFolder + "Sounds-eng/");
-  EXPECT_TRUE(menu.leftOkpanel.isHidden()) << "frame 1 hides the hand panels";
+  EXPECT_FALSE(menu.leftOkpanel.Visible()) << "frame 1 hides the hand panels";
   EXPECT_EQ(menu.targetFrame, 4);
 
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 2; }, 5000));
@@ -128,8 +132,8 @@ TEST_F(MenuTest, IntroRunsFromActivationToTheLanguageScreen) {
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"fxsounds/blaai.wav", "fxsounds/blaai.wav"}));
   EXPECT_TRUE(menu.langoverlayafr.Visible());
   EXPECT_TRUE(menu.langoverlayeng.Visible());
-  EXPECT_FALSE(menu.reportpanel2.isHidden());
-  EXPECT_FALSE(menu.exitpanel.isHidden());
+  EXPECT_TRUE(menu.reportpanel2.Visible());
+  EXPECT_TRUE(menu.exitpanel.Visible());
   EXPECT_FALSE(menu.overlay_afr.Visible());
   EXPECT_EQ(menu.bground.Width(), 80) << "the background takes its frame's size";
   EXPECT_TRUE(messages.empty());
@@ -141,24 +145,24 @@ TEST_F(MenuTest, MissingSecondFrameShowsTheMessageAndCloses) {
   RecordingForm& menu = createForm();
   QElapsedTimer clock;
   clock.start();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return !messages.empty(); }, 5000));
   EXPECT_GE(clock.elapsed(), 950);
   EXPECT_EQ(messages[0].text, kMissingFrameMessage);
   EXPECT_EQ(messages[0].caption, kApplicationTitle);
   EXPECT_EQ(messages[0].kind, MsgDlgType::mtCustom);
-  EXPECT_FALSE(menu.isVisible());
+  EXPECT_FALSE(menu.Visible());
 }
 
 TEST_F(MenuTest, UndecodableFrameIsReportedAndTheSequenceGoesOn) {
   writeFrames({"m1.jpg", "m3.jpg", "m4.jpg"});
   writeFile("menu/m2.jpg", "this is not a JPEG file at all");
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 4 && !menu.animatetimer.Enabled(); }, 6000));
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].kind, MsgDlgType::mtError);
-  EXPECT_TRUE(menu.isVisible());
+  EXPECT_TRUE(menu.Visible());
   EXPECT_TRUE(menu.langoverlayeng.Visible());
 }
 
@@ -166,7 +170,7 @@ TEST_F(MenuTest, NameScreenControlsComeHalfASecondAfterTheFrame) {
   writeFrames({"m1.jpg", "m7e.jpg"});
   writeFile("Sounds-eng/m1.wav", "RIFF");
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
   menu.animatetimer.setEnabled(false);
   menu.pupilName = "THABO";
@@ -174,9 +178,9 @@ TEST_F(MenuTest, NameScreenControlsComeHalfASecondAfterTheFrame) {
   clock.start();
   menu.ShowFrame(7, 2);
   EXPECT_GE(clock.elapsed(), 490);
-  EXPECT_FALSE(menu.nameedit.isHidden());
-  EXPECT_FALSE(menu.leftOkpanel.isHidden());
-  EXPECT_FALSE(menu.rightOKPanel.isHidden());
+  EXPECT_TRUE(menu.nameedit.Visible());
+  EXPECT_TRUE(menu.leftOkpanel.Visible());
+  EXPECT_TRUE(menu.rightOKPanel.Visible());
   EXPECT_EQ(menu.nameedit.Text(), "THABO");
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"Sounds-eng/m1.wav"}));
 }
@@ -185,16 +189,16 @@ TEST_F(MenuTest, ExitFrameHidesEverythingWithoutThePageTurn) {
   writeFrames({"m1.jpg", "m10e.jpg", "m13.jpg"});
   writeFile("fxsounds/blaai.wav", "RIFF");
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
   menu.animatetimer.setEnabled(false);
   menu.ShowFrame(10, 2);
   EXPECT_TRUE(menu.option1.Visible());
-  EXPECT_FALSE(menu.backpanel.isHidden());
+  EXPECT_TRUE(menu.backpanel.Visible());
   EXPECT_TRUE(menu.sounds.empty()) << "frame 10 plays no page turn";
   menu.ShowFrame(13, 0);
   EXPECT_FALSE(menu.option1.Visible());
-  EXPECT_TRUE(menu.backpanel.isHidden());
+  EXPECT_FALSE(menu.backpanel.Visible());
   EXPECT_TRUE(menu.sounds.empty());
 }
 

@@ -35,7 +35,7 @@ class LaunchTest : public MenuTest {
   RecordingForm& readyMenu(int language = 2) {
     writeFrames({"m1.jpg", "m10e.jpg", "m10a.jpg", "m11e.jpg", "m12e.jpg", "m11a.jpg", "m12a.jpg"});
     RecordingForm& menu = createForm();
-    menu.show();
+    menu.Show();
     EXPECT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
     menu.animatetimer.setEnabled(false);
     menu.language = language;
@@ -57,7 +57,7 @@ TEST_F(LaunchTest, AStartedActivityMinimisesAndItsEndRestoresTheMenu) {
   const auto& start = platform.processes.starts[0];
   EXPECT_EQ(start.file, menu.programFolder + "Option6/option6.exe");
   EXPECT_EQ(start.argv, (std::vector<std::string>{"*" + menu.programFolder + "#", "*THABO MOKOENA#", "*#", "*#", "*TRUE#"}));
-  EXPECT_TRUE(menu.isMinimized());
+  EXPECT_TRUE(menu.Minimized());
   EXPECT_TRUE(menu.activityRunning);
   EXPECT_TRUE(menu.optionLocked);
   EXPECT_TRUE(menu.option6.Visible()) << "frame 10 is shown again behind the minimised window";
@@ -67,7 +67,7 @@ TEST_F(LaunchTest, AStartedActivityMinimisesAndItsEndRestoresTheMenu) {
 
   platform.processes.finishLast(3);  // the exit code is not looked at
   ASSERT_TRUE(serveUntil([&] { return !menu.activityRunning; }, 3000)) << "the finish poll sees the end";
-  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_FALSE(menu.Minimized());
   EXPECT_FALSE(menu.optionLocked);
 
   chooseOption(menu, 2);  // ready for the next one at once
@@ -81,7 +81,7 @@ TEST_F(LaunchTest, AFailedStartLeavesTheMenuReadyAndUnlocked) {
   ASSERT_EQ(platform.processes.starts.size(), 1u);
   EXPECT_EQ(platform.processes.starts[0].file, menu.programFolder + "OPSIE4/opsie4.exe");
   ASSERT_EQ(messages.size(), 1u) << "the platform's own message box: " << ::testing::PrintToString(messageTexts());
-  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_FALSE(menu.Minimized());
   EXPECT_FALSE(menu.activityRunning);
   EXPECT_FALSE(menu.optionLocked);
   EXPECT_FALSE(menu.but4.picture().empty()) << "the chosen lamp stays green";
@@ -105,14 +105,14 @@ TEST_F(LaunchTest, MusicThatCannotOpenAfterAFailedStartStillEndsOnTheMenuScreen)
   chooseOption(menu, 3);
   EXPECT_EQ(messages.size(), 2u) << "the start failure, then the music's error: " << ::testing::PrintToString(messageTexts());
   EXPECT_TRUE(menu.option3.Visible()) << "the menu screen's controls are back";
-  EXPECT_FALSE(menu.backpanel.isHidden());
-  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_TRUE(menu.backpanel.Visible());
+  EXPECT_FALSE(menu.Minimized());
   EXPECT_FALSE(menu.optionLocked);
 
   platform.processes.failWith = 0;
   chooseOption(menu, 5);
   ASSERT_EQ(platform.processes.starts.size(), 2u) << "later launches work";
-  EXPECT_TRUE(menu.isMinimized());
+  EXPECT_TRUE(menu.Minimized());
 }
 
 TEST_F(LaunchTest, ProgramsInAnyLetterCaseAndWindowsProgramsGetTheFolderInWinesForm) {
@@ -165,7 +165,7 @@ TEST_F(LaunchTest, ReportButtonsStartTheReportWithTheLanguageCode) {
   EXPECT_EQ(platform.processes.starts[0].argv,
             (std::vector<std::string>{menu.programFolder + "*", "THABO MOKOENA*", "*", "*", "TRUE*", "AFR*"}));
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"fxsounds/report.wav"}));
-  EXPECT_TRUE(menu.isMinimized());
+  EXPECT_TRUE(menu.Minimized());
   platform.processes.finishLast();
   ASSERT_TRUE(serveUntil([&] { return !menu.activityRunning; }, 3000));
 

@@ -14,6 +14,7 @@
 #include "doubles/fake_platform.h"
 #include "mainmenu/mainform.h"
 #include "ui/application.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 

@@ -100,7 +100,7 @@ class MusicTest : public MenuTest {
   RecordingForm& activate() {
     writeFrames({"m1.jpg"});
     RecordingForm& menu = createForm();
-    menu.show();
+    menu.Show();
     EXPECT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
     menu.animatetimer.setEnabled(false);
     return menu;
@@ -193,7 +193,7 @@ TEST_F(MusicTest, FailedOpenAnsweredNoLeavesTheMusicPending) {
   EXPECT_EQ(messages[0].caption, "Confirm");
   EXPECT_EQ(messages[0].buttons, unsigned(mbYes | mbNo));
   EXPECT_TRUE(menu.musicPending);
-  EXPECT_TRUE(menu.isVisible());
+  EXPECT_TRUE(menu.Visible());
   EXPECT_TRUE(fs::exists(folder / "Music" / "a.mid"));
   EXPECT_EQ(menu.currentFrame, 1) << "the activation goes on after the question";
 
@@ -217,7 +217,7 @@ TEST_F(MusicTest, FailedOpenAnsweredYesDeletesEveryMidiFileAndCloses) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[1].text, kMidiRemovedMessage);
   EXPECT_EQ(messages[1].caption, "Information");
-  EXPECT_FALSE(menu.isVisible()) << "the program closes";
+  EXPECT_FALSE(menu.Visible()) << "the program closes";
   std::vector<std::string> left;
   for (const auto& entry : fs::directory_iterator(folder / "Music")) left.push_back(entry.path().filename().string());
   EXPECT_EQ(left, (std::vector<std::string>{"readme.txt"}));
@@ -255,7 +255,7 @@ TEST_F(MusicTest, FilesThatCannotBeRemovedAreNamedAndTheMenuRunsOnWithoutMusic) 
   EXPECT_EQ(messages[1].text.find(kMidiRemovedMessage), std::string::npos) << "no claim of success";
   for (const char* name : {"mm8-select.mid", "a.mid"}) EXPECT_NE(messages[1].text.find(name), std::string::npos) << name;
   EXPECT_TRUE(fs::exists(folder / "Music" / "a.mid"));
-  EXPECT_TRUE(menu.isVisible()) << "the menu runs on";
+  EXPECT_TRUE(menu.Visible()) << "the menu runs on";
   platform.music.calls.clear();
   menu.appExeFinished();  // the return from an activity tries no piece
   EXPECT_TRUE(platform.music.calls.empty());
@@ -288,7 +288,7 @@ TEST_P(MusicOfAPlayerSettingUp, WaitsForThePlayerAfterTheFirstFrame) {
     return ModalResult::mrNo;
   });
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
   EXPECT_TRUE(platform.music.calls.empty());
   EXPECT_TRUE(messages.empty());
@@ -318,7 +318,7 @@ TEST_F(MusicTest, WithoutAFirstFrameTheMusicStillComesFirst) {
     return ModalResult::mrOk;
   });
   RecordingForm& menu = createForm();
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return !messages.empty(); }, 2000));
   EXPECT_EQ(messages[0].text, kMissingFrameMessage);
   menu.animatetimer.setEnabled(false);
@@ -331,7 +331,7 @@ TEST_F(MenuTest, SoundsPlayThroughTheWavePlayerAndMissingOnesAreSkipped) {
   writeFile("fxsounds/blaai.wav", wave);
   RecordingForm& menu = createForm();
   menu.recordSoundsOnly = false;
-  menu.show();
+  menu.Show();
   ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 2; }, 3000));
   menu.animatetimer.setEnabled(false);
   ASSERT_EQ(platform.waveOutput.played.size(), 1u);

@@ -11,9 +11,9 @@ const std::vector<std::string> kAllFrames = {
     "m1.jpg", "m2.jpg", "m3.jpg", "m4.jpg", "m5.jpg", "m13.jpg", "m6a.jpg", "m7a.jpg", "m8a.jpg", "m9a.jpg",
     "m10a.jpg", "m11a.jpg", "m12a.jpg", "m6e.jpg", "m7e.jpg", "m8e.jpg", "m9e.jpg", "m10e.jpg", "m11e.jpg", "m12e.jpg"};
 
-void typeKey(QWidget& target, int qtKey, const QString& text = {}) {
+void typeKey(TEdit& target, int qtKey, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
-  QCoreApplication::sendEvent(&target, &press);
+  QCoreApplication::sendEvent(qt::widgetOf(target), &press);
 }
 
 class ScreensTest : public MenuTest {
@@ -28,7 +28,7 @@ class ScreensTest : public MenuTest {
 
   RecordingForm& toLanguageScreen() {
     RecordingForm& menu = createForm();
-    menu.show();
+    menu.Show();
     EXPECT_TRUE(serveUntil([&] { return menu.currentFrame == 4 && !menu.animatetimer.Enabled(); }, 5000));
     menu.sounds.clear();
     return menu;
@@ -89,7 +89,7 @@ TEST_F(ScreensTest, LanguageClickRunsToTheNameScreenInThatLanguage) {
     const std::string folderName = language == 1 ? "Sounds-afr/" : "Sounds-eng/";
     EXPECT_EQ(menu.languageSoundsFolder, menu.programFolder + folderName);
     EXPECT_EQ(menu.sounds, (std::vector<std::string>{"fxsounds/blaai.wav", "fxsounds/blaai.wav", folderName + "m1.wav"}));
-    EXPECT_FALSE(menu.nameedit.isHidden());
+    EXPECT_TRUE(menu.nameedit.Visible());
     form.reset();
   }
 }
@@ -134,14 +134,14 @@ TEST_F(ScreensTest, EnterOrAHandButtonWithoutANameOnlyFocusesTheField) {
       {"left hand", [&] { menu.lefthandbutClick(); }},
   };
   for (const auto& [what, attempt] : attempts) {
-    menu.setFocus();  // the focus elsewhere, so that only the attempt can bring it back
-    ASSERT_FALSE(menu.nameedit.hasFocus()) << what;
+    qt::widgetOf(menu)->setFocus();  // the focus elsewhere, so that only the attempt can bring it back
+    ASSERT_FALSE(menu.nameedit.Focused()) << what;
     attempt();
-    EXPECT_TRUE(menu.nameedit.hasFocus()) << what << " leaves the name field without the focus";
+    EXPECT_TRUE(menu.nameedit.Focused()) << what << " leaves the name field without the focus";
   }
   EXPECT_TRUE(messages.empty()) << "no question without a name";
   EXPECT_FALSE(menu.animatetimer.Enabled());
-  EXPECT_FALSE(menu.nameedit.isHidden());
+  EXPECT_TRUE(menu.nameedit.Visible());
   EXPECT_TRUE(menu.sounds.empty());
   EXPECT_TRUE(platform.pointer.calls.empty());
 }
@@ -152,7 +152,7 @@ TEST_F(ScreensTest, EnterWithAOneLetterNameChoosesTheRightHandAndPlaysTheSound) 
   typeKey(menu.nameedit, Qt::Key_Z, "z");
   typeKey(menu.nameedit, Qt::Key_Return);
   EXPECT_EQ(menu.pupilName, "Z");
-  EXPECT_TRUE(menu.nameedit.isHidden());
+  EXPECT_FALSE(menu.nameedit.Visible());
   EXPECT_EQ(menu.sounds, (std::vector<std::string>{"Sounds-eng/in2.wav"}));
   EXPECT_TRUE(messages.empty()) << "Enter never asks the question";
   EXPECT_EQ(platform.pointer.calls, (std::vector<bool>{false}));

@@ -12,7 +12,7 @@ class VolumeTest : public MenuTest {
     if (inSystemFolder) writeFile("localbin/pavucontrol", "#!/bin/sh\n");
     RecordingForm& menu = createForm();
     menu.sysinfo = TSysInfo((folder / "bin").string(), (folder / "localbin").string() + "/");
-    menu.show();
+    menu.Show();
     EXPECT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
     return menu;
   }
@@ -38,14 +38,14 @@ TEST_F(VolumeTest, TheSearchOrderAndTheMessages) {
       ASSERT_EQ(platform.processes.starts.size(), 1u);
       EXPECT_EQ(platform.processes.starts[0].file, menu.programFolder + c.started);
       EXPECT_TRUE(platform.processes.starts[0].parameters.empty());
-      EXPECT_TRUE(menu.isMinimized());
+      EXPECT_TRUE(menu.Minimized());
       EXPECT_TRUE(menu.volumeControlRunning);
     } else {
       EXPECT_TRUE(platform.processes.starts.empty());
       ASSERT_EQ(messages.size(), 1u);
       EXPECT_EQ(messages[0].text, c.message);
       EXPECT_EQ(messages[0].caption, "Warning");
-      EXPECT_FALSE(menu.isMinimized());
+      EXPECT_FALSE(menu.Minimized());
     }
     form.reset();
     std::filesystem::remove_all(folder / "bin");
@@ -65,7 +65,7 @@ TEST_F(VolumeTest, RestoredWhenItEndsAndOnlyOneAtATime) {
   menu.Minimize();
   platform.processes.finishLast();
   ASSERT_TRUE(serveUntil([&] { return !menu.volumeControlRunning; }, 3000));
-  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_FALSE(menu.Minimized());
 }
 
 TEST_F(VolumeTest, AFailedStartRestoresTheMenu) {
@@ -73,7 +73,7 @@ TEST_F(VolumeTest, AFailedStartRestoresTheMenu) {
   platform.processes.failWith = 5;
   menu.mutebtnClick();
   EXPECT_FALSE(menu.volumeControlRunning);
-  EXPECT_FALSE(menu.isMinimized());
+  EXPECT_FALSE(menu.Minimized());
 }
 
 }  // namespace

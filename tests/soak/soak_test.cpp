@@ -98,7 +98,7 @@ class LaunchSoak : public MenuTest {
     Platform services = platform.services();
     services.processes = &processes_;
     form = std::make_unique<RecordingForm>(services);
-    form->show();
+    form->Show();
     EXPECT_TRUE(serveUntil([&] { return form->currentFrame == 1; }, 5000));
     form->animatetimer.setEnabled(false);
     form->language = 1;
@@ -128,10 +128,10 @@ TEST_F(LaunchSoak, FiveHundredActivitiesInARowLeaveNothingBehind) {
   std::size_t mostChildren = 0;
   for (int launch = 1; launch <= kLaunches; ++launch) {
     menu.LaunchActivity("OPSIE1/opsie1.exe");
-    ASSERT_TRUE(menu.isMinimized()) << "launch " << launch << " did not start";
+    ASSERT_TRUE(menu.Minimized()) << "launch " << launch << " did not start";
     mostChildren = std::max(mostChildren, childProcessCount());
     ASSERT_TRUE(serveUntil([&] { return !menu.activityRunning; }, 15000)) << "launch " << launch << " never came back";
-    ASSERT_FALSE(menu.isMinimized());
+    ASSERT_FALSE(menu.Minimized());
     if (launch == kSettlingLaunches) settled = resourceUse();
   }
   EXPECT_EQ(loggedStarts(), std::size_t(kLaunches)) << "not every launch ran the stand-in";
@@ -212,7 +212,7 @@ TEST_F(MusicSoak, TwoHundredPiecesInARowLeaveNothingBehind) {
     Platform services = platform.services();
     services.music = &music;
     form = std::make_unique<MovingClockForm>(services);
-    form->show();
+    form->Show();
     ASSERT_TRUE(serveUntil([&] { return form->currentFrame == 1; }, 5000));
     form->animatetimer.setEnabled(false);
 

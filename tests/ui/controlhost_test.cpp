@@ -10,6 +10,7 @@
 #include "ui/application.h"
 #include "ui/control.h"
 #include "ui/controlhost.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -51,7 +52,7 @@ struct Painted {
 
 TEST(ControlHostPaint, CreationOrderVisibilityAndClipping) {
   Painted p;
-  p.host.resize(40, 20);
+  p.host.setBounds(0, 0, 40, 20);
   p.host.setColor(0x111111);
   TImage frame(p.host, "frame");
   TImage lamp(p.host, "lamp");
@@ -83,7 +84,7 @@ TEST(ControlHostPaint, CreationOrderVisibilityAndClipping) {
 
 TEST(ControlHostPaint, StretchAndAutoSize) {
   Painted p;
-  p.host.resize(40, 20);
+  p.host.setBounds(0, 0, 40, 20);
   TImage image(p.host, "image");
   image.setBounds(0, 0, 20, 10);
   give(image, 4, 4, 0x00FF00);
@@ -97,7 +98,7 @@ TEST(ControlHostPaint, StretchAndAutoSize) {
 
 TEST(ControlHostMouse, TopmostVisibleControlGetsMovesAndClicks) {
   ControlHost host;
-  host.resize(100, 100);
+  host.setBounds(0, 0, 100, 100);
   TImage under(host, "under");
   TImage over(host, "over");
   under.setBounds(0, 0, 100, 100);
@@ -110,15 +111,15 @@ TEST(ControlHostMouse, TopmostVisibleControlGetsMovesAndClicks) {
       events.push_back("move " + sender->Name() + " " + std::to_string(x) + "," + std::to_string(y));
     };
   }
-  host.show();
-  QTest::mouseMove(&host, QPoint(15, 15));
+  host.setVisible(true);
+  QTest::mouseMove(qt::widgetOf(host), QPoint(15, 15));
   over.setVisible(true);
-  QTest::mouseMove(&host, QPoint(16, 17));
-  QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(16, 17));
-  QTest::mouseClick(&host, Qt::RightButton, {}, QPoint(16, 17));
+  QTest::mouseMove(qt::widgetOf(host), QPoint(16, 17));
+  QTest::mouseClick(qt::widgetOf(host), Qt::LeftButton, {}, QPoint(16, 17));
+  QTest::mouseClick(qt::widgetOf(host), Qt::RightButton, {}, QPoint(16, 17));
   // Pressed on one control, released on another: no click.
-  QTest::mousePress(&host, Qt::LeftButton, {}, QPoint(16, 17));
-  QTest::mouseRelease(&host, Qt::LeftButton, {}, QPoint(60, 60));
+  QTest::mousePress(qt::widgetOf(host), Qt::LeftButton, {}, QPoint(16, 17));
+  QTest::mouseRelease(qt::widgetOf(host), Qt::LeftButton, {}, QPoint(60, 60));
   ASSERT_GE(events.size(), 3u);
   EXPECT_EQ(events[0], "move under 15,15");
   EXPECT_EQ(events[1], "move over 6,7");
@@ -157,17 +158,17 @@ TEST(ControlHostMouse, AClickIsTheLeftButtonsOwnPressAndReleaseOnOneControl) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ControlHost host;
-    host.resize(100, 100);
+    host.setBounds(0, 0, 100, 100);
     TImage image(host, "image");
     image.setBounds(0, 0, 50, 50);
     int clicks = 0;
     image.OnClick = [&](TControl*) { ++clicks; };
-    host.show();
+    host.setVisible(true);
     Qt::MouseButtons held;
     for (const Step& step : c.steps) {
       held.setFlag(step.button, step.type == down);
       QMouseEvent event(step.type, QPointF(step.at), QPointF(step.at), step.button, held, Qt::NoModifier);
-      QCoreApplication::sendEvent(&host, &event);
+      QCoreApplication::sendEvent(qt::widgetOf(host), &event);
     }
     EXPECT_EQ(clicks, c.clicks);
   }
@@ -180,13 +181,13 @@ TEST(ControlHostMouse, AnErrorInAHandlerIsReportedAndTheWindowGoesOn) {
     return ModalResult::mrOk;
   });
   ControlHost host;
-  host.resize(50, 50);
+  host.setBounds(0, 0, 50, 50);
   TImage image(host, "image");
   image.setBounds(0, 0, 50, 50);
   image.OnClick = [](TControl*) { throw std::runtime_error("broken frame"); };
-  host.show();
-  QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(5, 5));
-  QTest::mouseClick(&host, Qt::LeftButton, {}, QPoint(5, 5));
+  host.setVisible(true);
+  QTest::mouseClick(qt::widgetOf(host), Qt::LeftButton, {}, QPoint(5, 5));
+  QTest::mouseClick(qt::widgetOf(host), Qt::LeftButton, {}, QPoint(5, 5));
   Application::setMessageHandler(previous);
   EXPECT_EQ(reports, (std::vector<std::string>{"broken frame", "broken frame"}));
 }

@@ -1,9 +1,9 @@
 // Two-colour cursors from their text resources.
 #include "ui/cursorresource.h"
+#include "ui/qt/qt_cursors.h"
 
 #include <gtest/gtest.h>
 
-#include <QBitmap>
 #include <QImage>
 #include <string>
 
@@ -53,7 +53,7 @@ TEST(CursorResource, RefusesAnythingElse) {
 
 // A colour picture: Wayland draws no bitmap-and-mask cursor.
 TEST(CursorResource, MakesABlackAndWhiteCursorAsAColourPicture) {
-  const QCursor cursor = makeCursor(parse("TOVCURSOR\n3 1 2 0\n.#o\n"));
+  const QCursor cursor = qt::makeCursor(parse("TOVCURSOR\n3 1 2 0\n.#o\n"));
   EXPECT_EQ(cursor.hotSpot(), QPoint(2, 0));
   const QImage picture = cursor.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
   ASSERT_EQ(picture.size(), QSize(3, 1));

@@ -11,41 +11,43 @@
 #include <vector>
 
 #include "ui/edit.h"
+#include "ui/form.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
 
 // Types each character as a key press carrying that text, as the keyboard layout gives it.
-void typeKeys(QWidget& target, const QString& text) {
+void typeKeys(TEdit& target, const QString& text) {
   for (const QChar c : text) {
     QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-    QCoreApplication::sendEvent(&target, &press);
+    QCoreApplication::sendEvent(qt::widgetOf(target), &press);
   }
 }
 
 TEST(TEdit, TypedAndPastedTextIsUpperCaseAfrikaansLettersToo) {
-  QWidget parent;
+  TForm parent;
   TEdit edit(parent, "nameedit");
-  parent.show();
-  edit.setFocus();
+  parent.Show();
+  edit.SetFocus();
   typeKeys(edit, QString::fromUtf8("anél ê"));
   EXPECT_EQ(edit.Text(), "ANÉL Ê");
-  edit.clear();
-  edit.typeText(QString::fromUtf8("ëïô"));
+  edit.setText("");
+  edit.typeText("ëïô");
   EXPECT_EQ(edit.Text(), "ËÏÔ");
 }
 
 TEST(TEdit, KeyPressSeesEveryKeyBeforeTheBoxAppliesIt) {
-  QWidget parent;
+  TForm parent;
   TEdit edit(parent, "nameedit");
-  parent.show();
-  edit.setFocus();
+  parent.Show();
+  edit.SetFocus();
   std::vector<std::pair<char32_t, std::string>> seen;  // key, text at that moment
   edit.OnKeyPress = [&](TEdit* sender, char32_t& key) { seen.emplace_back(key, sender->Text()); };
-  QTest::keyClick(&edit, Qt::Key_A, Qt::NoModifier);
-  QTest::keyClick(&edit, Qt::Key_B, Qt::NoModifier);
-  QTest::keyClick(&edit, Qt::Key_Backspace);
-  QTest::keyClick(&edit, Qt::Key_Return);
+  QTest::keyClick(qt::widgetOf(edit), Qt::Key_A, Qt::NoModifier);
+  QTest::keyClick(qt::widgetOf(edit), Qt::Key_B, Qt::NoModifier);
+  QTest::keyClick(qt::widgetOf(edit), Qt::Key_Backspace);
+  QTest::keyClick(qt::widgetOf(edit), Qt::Key_Return);
   ASSERT_EQ(seen.size(), 4u);
   EXPECT_EQ(seen[0], std::make_pair(char32_t('a'), std::string("")));
   EXPECT_EQ(seen[1], std::make_pair(char32_t('b'), std::string("A")));
@@ -53,7 +55,7 @@ TEST(TEdit, KeyPressSeesEveryKeyBeforeTheBoxAppliesIt) {
   EXPECT_EQ(seen[3], std::make_pair(char32_t(13), std::string("A")));
   // A handler that sets the key to 0 swallows it.
   edit.OnKeyPress = [](TEdit*, char32_t& key) { key = 0; };
-  QTest::keyClick(&edit, Qt::Key_C, Qt::NoModifier);
+  QTest::keyClick(qt::widgetOf(edit), Qt::Key_C, Qt::NoModifier);
   EXPECT_EQ(edit.Text(), "A");
 }
 
@@ -80,15 +82,15 @@ TEST(TEdit, ControlKeysReachKeyPressBeforeTheBoxAppliesThem) {
   QGuiApplication::clipboard()->setText("xy");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    QWidget parent;
+    TForm parent;
     TEdit edit(parent, "nameedit");
-    parent.show();
-    edit.setFocus();
-    QTest::keyClick(&edit, Qt::Key_A, Qt::NoModifier);
+    parent.Show();
+    edit.SetFocus();
+    QTest::keyClick(qt::widgetOf(edit), Qt::Key_A, Qt::NoModifier);
     std::vector<std::pair<char32_t, std::string>> seen;  // key, text at that moment
     edit.OnKeyPress = [&](TEdit* sender, char32_t& key) { seen.emplace_back(key, sender->Text()); };
     QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.text);
-    QCoreApplication::sendEvent(&edit, &press);
+    QCoreApplication::sendEvent(qt::widgetOf(edit), &press);
     EXPECT_EQ(seen, (std::vector<std::pair<char32_t, std::string>>{{c.seen, "A"}}));
     EXPECT_EQ(edit.Text(), c.after) << "the box still applies the key";
   }

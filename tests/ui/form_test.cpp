@@ -6,12 +6,17 @@
 #include <QImage>
 #include <QScreen>
 #include <QTest>
+#include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/event_loop.h"
+#include "ui/application.h"
 #include "ui/control.h"
 #include "ui/edit.h"
 #include "ui/form.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -49,37 +54,39 @@ TEST(FormFullScreen, KeepsItsOwnSizeCentredWithBlackBarsAndMovesEverythingWithIt
   int clicks = 0;
   backdrop.OnClick = [&](TControl*) { ++clicks; };
 
+  QWidget* window = qt::widgetOf(form);
   form.requestFullScreen();
-  form.show();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.isFullScreen() && form.size() != QSize(200, 100); }, 10000));
-  const QSize screen = form.size();
+  form.Show();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return form.FullScreen() && window->size() != QSize(200, 100); }, 10000));
+  const QSize screen = window->size();
   const QPoint origin((screen.width() - 200) / 2, (screen.height() - 100) / 2);
   ASSERT_GT(origin.x(), 0);
   ASSERT_GT(origin.y(), 0);
 
-  EXPECT_EQ(panel.pos(), origin + QPoint(10, 20));
-  EXPECT_EQ(edit.pos(), origin + QPoint(100, 50));
-  const QImage shown = form.grab().toImage();
+  EXPECT_EQ(qt::widgetOf(panel)->pos(), origin + QPoint(10, 20));
+  EXPECT_EQ(qt::widgetOf(edit)->pos(), origin + QPoint(100, 50));
+  const QImage shown = window->grab().toImage();
   EXPECT_EQ(shown.pixelColor(0, 0), QColor(Qt::black));
   EXPECT_EQ(shown.pixelColor(origin.x() - 1, origin.y() + 50), QColor(Qt::black));
   EXPECT_EQ(shown.pixelColor(origin.x() + 199, origin.y() + 99), QColor(Qt::red)) << "the form's own bottom-right pixel";
   EXPECT_EQ(shown.pixelColor(origin.x() + 200, origin.y() + 99), QColor(Qt::black));
 
-  QTest::mouseClick(&form, Qt::LeftButton, {}, origin - QPoint(1, 1));
+  QTest::mouseClick(window, Qt::LeftButton, {}, origin - QPoint(1, 1));
   EXPECT_EQ(clicks, 0) << "a click on the bars reaches no control";
-  QTest::mouseClick(&form, Qt::LeftButton, {}, origin + QPoint(199, 99));
+  QTest::mouseClick(window, Qt::LeftButton, {}, origin + QPoint(199, 99));
   EXPECT_EQ(clicks, 1);
 
-  form.setWindowState(Qt::WindowNoState);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.isFullScreen(); }, 10000));
-  form.resize(200, 100);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return panel.pos() == QPoint(10, 20); }, 10000)) << "back in place as a window";
-  EXPECT_EQ(edit.pos(), QPoint(100, 50));
+  window->setWindowState(Qt::WindowNoState);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !form.FullScreen(); }, 10000));
+  window->resize(200, 100);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return qt::widgetOf(panel)->pos() == QPoint(10, 20); }, 10000))
+      << "back in place as a window";
+  EXPECT_EQ(qt::widgetOf(edit)->pos(), QPoint(100, 50));
 
   // A kiosk compositor makes every window as large as the output without full screen.
-  form.showMaximized();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return form.size() == screen; }, 10000));
-  EXPECT_EQ(panel.pos(), origin + QPoint(10, 20));
+  window->showMaximized();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window->size() == screen; }, 10000));
+  EXPECT_EQ(qt::widgetOf(panel)->pos(), origin + QPoint(10, 20));
 }
 
 // Work after the first paint: once the painted form has gone to the screen, at once for a
@@ -88,9 +95,8 @@ class PaintRecordingForm : public TForm {
  public:
   std::vector<std::string>* log = nullptr;
 
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    TForm::paintEvent(event);
+  void paint(Bitmap& target, const Rect& area) override {
+    TForm::paint(target, area);
     log->push_back("paint");
   }
 };
@@ -101,7 +107,7 @@ TEST(FormAfterFirstPaint, RunsOnceTheFirstPaintIsDoneOrWhenNoneComes) {
   form.log = &log;
   form.setBounds(0, 0, 200, 100);
   form.afterFirstPaint([&] { log.push_back("work"); }, 60000);
-  form.show();
+  form.Show();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !log.empty() && log.back() == "work"; }, 10000));
   EXPECT_EQ(log.front(), "paint");
   form.afterFirstPaint([&] { log.push_back("later work"); }, 60000);
@@ -114,6 +120,36 @@ TEST(FormAfterFirstPaint, RunsOnceTheFirstPaintIsDoneOrWhenNoneComes) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return ran == 1; }, 10000)) << "never drawn, the work still comes";
   QTest::qWait(100);
   EXPECT_EQ(ran, 1);
+}
+
+// The program is ended (a signal) while a modal form waits to be closed: the waiting ends
+// with the program's loop. Run apart: the program's loop does not come back.
+TEST(FormShowModal, EndsWhenTheProgramIsEnded) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        LoopTimer limit([] { std::_Exit(1); });
+        limit.start(20000);
+        TForm modal;
+        modal.setBounds(0, 0, 100, 100);
+        eventLoop().post([] { Application::terminate(); });
+        modal.ShowModal();
+        std::_Exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// A window inside another that outlives it (its owner took them apart in that order) goes
+// without taking the widget the other one's backend already took down.
+TEST(FormChildWindows, AChildMayGoAfterItsForm) {
+  auto form = std::make_unique<TForm>();
+  form->setBounds(0, 0, 100, 100);
+  TPanel panel(*form, "panel");
+  panel.setBounds(10, 10, 20, 20);
+  TEdit edit(panel, "edit");
+  form->Show();
+  form.reset();
+  panel.setVisible(false);
 }
 
 }  // namespace

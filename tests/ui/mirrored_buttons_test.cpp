@@ -8,6 +8,7 @@
 
 #include "ui/control.h"
 #include "ui/form.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -19,8 +20,8 @@ TEST(MirroredMouseButtons, TheRightButtonClicksWhileMirroredAndTheLeftOneAgainAf
   target.setBounds(0, 0, 100, 60);
   int clicks = 0;
   target.OnClick = [&](TControl*) { ++clicks; };
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  form.Show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(qt::widgetOf(form)));
   MirroredMouseButtons buttons;
 
   struct Step {
@@ -32,7 +33,7 @@ TEST(MirroredMouseButtons, TheRightButtonClicksWhileMirroredAndTheLeftOneAgainAf
                         {true, Qt::LeftButton, 2},  {false, Qt::LeftButton, 3}, {false, Qt::RightButton, 3}};
   for (const Step& step : steps) {
     buttons.setMirrored(step.mirrored);
-    QTest::mouseClick(&form, step.pressed, {}, QPoint(50, 30));
+    QTest::mouseClick(qt::widgetOf(form), step.pressed, {}, QPoint(50, 30));
     EXPECT_EQ(clicks, step.clicksAfter) << (step.mirrored ? "mirrored, " : "normal, ")
                                         << (step.pressed == Qt::LeftButton ? "left" : "right");
   }

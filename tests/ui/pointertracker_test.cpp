@@ -13,6 +13,7 @@
 
 #include "ui/control.h"
 #include "ui/controlhost.h"
+#include "ui/qt/qt_access.h"
 
 namespace tov::test {
 namespace {
@@ -39,12 +40,12 @@ class RecordingControl : public TControl {
 
 void sendMove(ControlHost& host, int x, int y) {
   QMouseEvent move(QEvent::MouseMove, QPointF(x, y), QPointF(x, y), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(&host, &move);
+  QCoreApplication::sendEvent(qt::widgetOf(host), &move);
 }
 
 void sendLeave(ControlHost& host) {
   QEvent leave(QEvent::Leave);
-  QCoreApplication::sendEvent(&host, &leave);
+  QCoreApplication::sendEvent(qt::widgetOf(host), &leave);
 }
 
 // The notifications come once the events at hand are handled.
@@ -63,7 +64,7 @@ void leaveThere(ControlHost& host) {
 struct PointerTrackerTest : ::testing::Test {
   std::vector<std::string> log;
   ControlHost window;
-  PointerTrackerTest() { window.resize(100, 100); }
+  PointerTrackerTest() { window.setBounds(0, 0, 100, 100); }
   std::unique_ptr<RecordingControl> control(ControlHost& host, const std::string& name, int left, int top) {
     auto made = std::make_unique<RecordingControl>(host, name, log);
     made->setBounds(left, top, 20, 20);
@@ -91,7 +92,7 @@ TEST_F(PointerTrackerTest, LeaveOfTheOldControlComesBeforeEnterOfTheNew) {
 
 TEST_F(PointerTrackerTest, ALateLeaveOfAnotherWindowChangesNothing) {
   ControlHost other;
-  other.resize(50, 50);
+  other.setBounds(0, 0, 50, 50);
   auto a = control(window, "a", 0, 0);
   auto b = control(other, "b", 0, 0);
   moveThere(window, 5, 5);
@@ -116,7 +117,7 @@ TEST_F(PointerTrackerTest, NotificationsWaitForTheEventsAtHandAndFollowWhereTheP
 
 TEST_F(PointerTrackerTest, WhatHappensDuringANotificationWaitsAndOnlyWherePointerEndsCounts) {
   ControlHost other;
-  other.resize(50, 50);
+  other.setBounds(0, 0, 50, 50);
   auto a = control(window, "a", 0, 0);
   auto b = control(window, "b", 30, 0);
   auto c = control(other, "c", 0, 0);
@@ -178,7 +179,7 @@ TEST_F(PointerTrackerTest, RepaintPaintsAtOnceAndOpaqueControlsHideWhatIsBeneath
   auto beneath = control(window, "beneath", 40, 40);
   auto solid = control(window, "solid", 40, 40);
   EXPECT_FALSE(solid->coversOpaquely(Rect{40, 40, 60, 60}));
-  window.show();
+  window.setVisible(true);
   QCoreApplication::processEvents();
   beneath->paints = solid->paints = 0;
   solid->repaint();
@@ -197,7 +198,7 @@ TEST_F(PointerTrackerTest, RepaintPaintsAtOnceAndOpaqueControlsHideWhatIsBeneath
   opaque.repaint();
   EXPECT_EQ(beneath->paints, 0);
   EXPECT_EQ(opaque.paints, 1);
-  window.hide();
+  window.setVisible(false);
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
-#include "ui/mouse.h"
+#include "ui/qt/qt_convert.h"
 
-#include <QMouseEvent>
-
-namespace tov {
+namespace tov::qt {
 
 TShiftState shiftStateOf(const QMouseEvent& event) {
   TShiftState shift = 0;
@@ -15,4 +13,13 @@ TShiftState shiftStateOf(const QMouseEvent& event) {
   return shift;
 }
 
-}  // namespace tov
+std::optional<TMouseButton> buttonOf(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton: return TMouseButton::mbLeft;
+    case Qt::RightButton: return TMouseButton::mbRight;
+    case Qt::MiddleButton: return TMouseButton::mbMiddle;
+    default: return std::nullopt;
+  }
+}
+
+}  // namespace tov::qt
