@@ -1,12 +1,13 @@
 #pragma once
-// TJPEGImage: JPEG pictures decoded through libjpeg-turbo.
+// TJPEGImage: JPEG pictures, decoded through libjpeg-turbo on Linux and the Windows Imaging
+// Component on Windows (jpeg_decode.h).
 
 #include "imaging/graphic.h"
 #include "platform/errors.h"
 
 namespace tov {
 
-// A JPEG that libjpeg cannot decode; the message is libjpeg's own.
+// A JPEG that the decoder cannot decode; the message is libjpeg's own, or WIC's reason.
 TOV_DECLARE_ERROR(EJPEG, EInvalidGraphic);
 
 class TJPEGImage : public Graphic {

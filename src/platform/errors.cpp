@@ -203,6 +203,9 @@ constexpr ErrorEntry kErrorTexts[] = {
     {ErrorCode::XwaylandConnectionLost,
      "The connection to Xwayland (%s) was lost: the X programs the menu starts no longer get "
      "Ctrl+Alt+Z or a left-handed pupil's mouse buttons"},
+    {ErrorCode::JpegEmptyFile, "Empty input file"},
+    {ErrorCode::JpegNotAJpegFile, "Not a JPEG file: starts with %s"},
+    {ErrorCode::JpegUndecodable, "The JPEG picture cannot be decoded: %s"},
 };
 }  // namespace
 

@@ -99,6 +99,9 @@ enum class ErrorCode {
   GuardianSettingGivenBack,     // %s: the setting and its value, as "org.gnome.desktop.peripherals.mouse left-handed false"
   GuardianSettingNotGivenBack,  // %s: the same
   XwaylandConnectionLost,       // %s: Xwayland's display, as :0
+  JpegEmptyFile,                // libjpeg's text, which the other decoders give too
+  JpegNotAJpegFile,             // %s: the first two bytes, as 0x47 0x49
+  JpegUndecodable,              // %s: the decoder's reason
 };
 
 // The fixed text of an error, with "%s" where a detail goes.
