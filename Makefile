@@ -1,11 +1,13 @@
 # make run: install what is missing, build, and start the menu in the demo program folder.
 # make test: install what is missing, build twice (plain, and with AddressSanitizer and
 #            UndefinedBehaviorSanitizer), and run every test in both builds.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-JOBS       ?= $(shell nproc)
+# make windows: cross-build the Windows program with mingw-w64, statically, in $(WINDOWS_BUILD).
+BUILD         ?= build
+ASAN_BUILD    ?= build-asan
+WINDOWS_BUILD ?= build-windows
+JOBS          ?= $(shell nproc)
 
-.PHONY: all deps build asan run test test-plain test-asan fuzz clean
+.PHONY: all deps build asan windows run test test-plain test-asan fuzz clean
 
 all: build
 
@@ -19,6 +21,10 @@ build: deps
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTOVALEER_SANITIZE=ON
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+windows: deps
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 
 run: build
 	@test -n "$$DISPLAY$$WAYLAND_DISPLAY" || { echo "make run needs an X display or a Wayland session (neither DISPLAY nor WAYLAND_DISPLAY is set)"; exit 1; }
@@ -65,7 +71,7 @@ fuzz: deps
 	  $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds tests/png/fuzz/regressions
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD) $(FUZZ_BUILD)
 
 # make package: the Debian package (program, tools, demo program folder, desktop entry),
 # made by CPack in $(BUILD): $(BUILD)/tovaleer_VERSION_ARCH.deb.

@@ -1,0 +1,38 @@
+#include "platform/win32/win32_platform.h"
+
+#include "platform/win32/win32_display.h"
+#include "platform/win32/win32_hotkey.h"
+#include "platform/win32/win32_instance.h"
+#include "platform/win32/win32_pointer.h"
+#include "platform/win32/win32_process_starter.h"
+#include "platform/win32/win32_taskbar.h"
+#include "platform/win32/win32_termination_watch.h"
+
+namespace tov::win32 {
+
+Win32Platform::Win32Platform(const std::string& programPath)
+    : instanceLock_(std::make_unique<Win32InstanceLock>(programPath)),
+      display_(std::make_unique<Win32Display>()),
+      taskbar_(std::make_unique<Win32Taskbar>()),
+      pointer_(std::make_unique<Win32Pointer>()),
+      termination_(std::make_unique<Win32TerminationWatch>()),
+      processes_(std::make_unique<Win32ProcessStarter>()),
+      windowActivator_(std::make_unique<Win32WindowActivator>()),
+      hotKey_(std::make_unique<Win32HotKey>()) {}
+
+Win32Platform::~Win32Platform() = default;
+
+Platform Win32Platform::services() {
+  Platform platform;
+  platform.display = display_.get();
+  platform.taskbar = taskbar_.get();
+  platform.pointer = pointer_.get();
+  platform.termination = termination_.get();
+  platform.processes = processes_.get();
+  platform.instanceLock = instanceLock_.get();
+  platform.windowActivator = windowActivator_.get();
+  platform.hotKey = hotKey_.get();
+  return platform;
+}
+
+}  // namespace tov::win32

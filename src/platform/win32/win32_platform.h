@@ -1,0 +1,44 @@
+#pragma once
+// The Win32 services of the program, owned together, made on the user-interface thread before
+// any form. The sound output, the music and the mixer are not among them yet: services()
+// leaves them null for the program's entry to fill.
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace tov::win32 {
+
+class Win32Display;
+class Win32Taskbar;
+class Win32Pointer;
+class Win32TerminationWatch;
+class Win32ProcessStarter;
+class Win32InstanceLock;
+class Win32WindowActivator;
+class Win32HotKey;
+
+class Win32Platform {
+ public:
+  // programPath: the first command-line element, after whose file name the single-instance
+  // mutex is named.
+  explicit Win32Platform(const std::string& programPath);
+  ~Win32Platform();
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  Platform services();
+
+ private:
+  std::unique_ptr<Win32InstanceLock> instanceLock_;
+  std::unique_ptr<Win32Display> display_;
+  std::unique_ptr<Win32Taskbar> taskbar_;
+  std::unique_ptr<Win32Pointer> pointer_;
+  std::unique_ptr<Win32TerminationWatch> termination_;
+  std::unique_ptr<Win32ProcessStarter> processes_;
+  std::unique_ptr<Win32WindowActivator> windowActivator_;
+  std::unique_ptr<Win32HotKey> hotKey_;
+};
+
+}  // namespace tov::win32
