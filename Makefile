@@ -1,13 +1,14 @@
 # make run: install what is missing, build, and start the menu in the demo program folder.
 # make test: install what is missing, build twice (plain, and with AddressSanitizer and
-#            UndefinedBehaviorSanitizer), and run every test in both builds.
+#            UndefinedBehaviorSanitizer) and once for Windows, and run every test in the three
+#            builds (the Windows build's under Wine).
 # make windows: cross-build the Windows program with mingw-w64, statically, in $(WINDOWS_BUILD).
 BUILD         ?= build
 ASAN_BUILD    ?= build-asan
 WINDOWS_BUILD ?= build-windows
 JOBS          ?= $(shell nproc)
 
-.PHONY: all deps build asan windows run test test-plain test-asan fuzz clean
+.PHONY: all deps build asan windows run test test-plain test-asan test-windows fuzz clean
 
 all: build
 
@@ -32,21 +33,29 @@ run: build
 
 # Every run always runs, the bounded fuzzing first so that CTest's summary ends the output;
 # the target fails when any of them failed, and its last line names those that did.
-test: build asan
+test: build asan windows
 	@failed=""; \
 	$(MAKE) --no-print-directory fuzz || failed="$$failed fuzz"; \
 	$(MAKE) --no-print-directory test-plain || failed="$$failed test-plain"; \
 	$(MAKE) --no-print-directory test-asan || failed="$$failed test-asan"; \
+	$(MAKE) --no-print-directory test-windows || failed="$$failed test-windows"; \
 	if [ -n "$$failed" ]; then \
 	  case "$$failed" in *test-plain*) sed 's|^|make test: failed in $(BUILD): |' \
 	    $(BUILD)/Testing/Temporary/LastTestsFailed.log;; esac; \
 	  case "$$failed" in *test-asan*) sed 's|^|make test: failed in $(ASAN_BUILD): |' \
 	    $(ASAN_BUILD)/Testing/Temporary/LastTestsFailed.log;; esac; \
+	  case "$$failed" in *test-windows*) sed 's|^|make test: failed in $(WINDOWS_BUILD): |' \
+	    $(WINDOWS_BUILD)/Testing/Temporary/LastTestsFailed.log;; esac; \
 	  echo "make test: failed:$$failed"; exit 1; \
 	fi
 
 test-plain:
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# The Win32 tests under Wine, one at a time: each has an X server and the build tree's Wine
+# prefix to itself.
+test-windows:
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure
 
 test-asan:
 	ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

@@ -5,3 +5,8 @@ set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
 add_subdirectory(src)
+
+if(TOVALEER_TESTS)
+  enable_testing()
+  add_subdirectory(tests/win32)
+endif()

@@ -14,8 +14,9 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libxdamage-dev libpng-dev libspng-dev libstb-dev
   # tests of a real suite's Windows programs: Wine runs them, mingw-w64 builds the Windows stand-in
   wine wine64 g++-mingw-w64-x86-64
-  # the Windows program (make windows): mingw-w64's posix thread model, zlib built for it
-  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+  # the Windows program (make windows): mingw-w64's posix thread model, zlib built for it, and
+  # JPEG samples for its tests under Wine made by libjpeg's tools (GoogleTest's source is above)
+  g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libjpeg-turbo-progs
   # the test desktop
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
   xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick
