@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -71,6 +72,31 @@ TEST(Win32EventLoop, AnExceptionOfPostedWorkComesOutOfTheLoopAndTheRestStillRuns
   }
   serveEventsUntil([&] { return ran.size() == 2; });
   EXPECT_EQ(ran, (std::vector<int>{1, 3}));
+}
+
+// The idle level is the trap: a thread must run its work there from the start, and leave it
+// when asked while it runs.
+TEST(Win32EventLoop, AWorkerThreadRunsAtItsPriorityFromTheStartAndLeavesIdleWhenAsked) {
+  HANDLE started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_TRUE(started && go);
+  int atStart = 0, afterChange = 0;
+  std::unique_ptr<IWorkerThread> worker = eventLoop().startThread(ThreadPriority::Idle, [&] {
+    atStart = GetThreadPriority(GetCurrentThread());
+    SetEvent(started);
+    WaitForSingleObject(go, INFINITE);
+    afterChange = GetThreadPriority(GetCurrentThread());
+  });
+  ASSERT_EQ(WaitForSingleObject(started, 30000), WAIT_OBJECT_0);
+  EXPECT_EQ(worker->priority(), ThreadPriority::Idle);
+  worker->setPriority(ThreadPriority::Higher);
+  SetEvent(go);
+  worker->join();
+  EXPECT_EQ(atStart, THREAD_PRIORITY_IDLE);
+  EXPECT_EQ(afterChange, THREAD_PRIORITY_ABOVE_NORMAL);
+  EXPECT_EQ(worker->priority(), ThreadPriority::Higher);
+  CloseHandle(started);
+  CloseHandle(go);
 }
 
 }  // namespace

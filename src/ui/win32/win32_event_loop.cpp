@@ -1,7 +1,12 @@
 #include "ui/win32/win32_event_loop.h"
 
+#include <process.h>
+
+#include <cerrno>
 #include <stdexcept>
+#include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/errors.h"
 
@@ -11,6 +16,54 @@ namespace {
 
 constexpr UINT kRunPosted = WM_APP + 1;     // wParam: the number of the batch it announces
 constexpr UINT kWatchSignalled = WM_APP + 2;  // lParam: the watch's id
+
+int systemPriorityOf(ThreadPriority priority) {
+  switch (priority) {
+    case ThreadPriority::Idle: return THREAD_PRIORITY_IDLE;
+    case ThreadPriority::Lowest: return THREAD_PRIORITY_LOWEST;
+    case ThreadPriority::Lower: return THREAD_PRIORITY_BELOW_NORMAL;
+    case ThreadPriority::Normal: break;
+    case ThreadPriority::Higher: return THREAD_PRIORITY_ABOVE_NORMAL;
+    case ThreadPriority::Highest: return THREAD_PRIORITY_HIGHEST;
+    case ThreadPriority::TimeCritical: return THREAD_PRIORITY_TIME_CRITICAL;
+  }
+  return THREAD_PRIORITY_NORMAL;
+}
+
+// A thread of the program's own. It is made suspended, so that it runs its work at the
+// priority asked for from its first instruction.
+class Win32WorkerThread final : public IWorkerThread {
+ public:
+  Win32WorkerThread(ThreadPriority priority, IEventLoop::Work work) : work_(std::move(work)) {
+    // _beginthreadex: the C runtime sets up its per-thread state for the work.
+    thread_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &Win32WorkerThread::run, this, CREATE_SUSPENDED, nullptr));
+    if (!thread_) throw std::system_error(errno, std::generic_category(), "_beginthreadex");
+    setPriority(priority);
+    ResumeThread(thread_);
+  }
+  ~Win32WorkerThread() override {
+    join();
+    CloseHandle(thread_);
+  }
+  Win32WorkerThread(const Win32WorkerThread&) = delete;
+  Win32WorkerThread& operator=(const Win32WorkerThread&) = delete;
+
+  void setPriority(ThreadPriority priority) override {
+    if (SetThreadPriority(thread_, systemPriorityOf(priority))) priority_ = priority;
+  }
+  ThreadPriority priority() const override { return priority_; }
+  void join() override { WaitForSingleObject(thread_, INFINITE); }
+
+ private:
+  static unsigned __stdcall run(void* self) {
+    static_cast<Win32WorkerThread*>(self)->work_();
+    return 0;
+  }
+
+  IEventLoop::Work work_;
+  HANDLE thread_ = nullptr;
+  ThreadPriority priority_ = ThreadPriority::Normal;  // what the system took last
+};
 
 }  // namespace
 
@@ -156,6 +209,33 @@ void Win32EventLoop::signalled(Id id) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Before-wait hooks and worker threads
+
+IEventLoop::Id Win32EventLoop::addBeforeWait(Work work) {
+  const Id id = ++lastId_;
+  beforeWaits_.emplace(id, std::make_shared<Work>(std::move(work)));
+  return id;
+}
+
+void Win32EventLoop::removeBeforeWait(Id hook) { beforeWaits_.erase(hook); }
+
+void Win32EventLoop::runBeforeWaits() {
+  std::vector<Id> hooks;
+  for (const auto& [id, work] : beforeWaits_) hooks.push_back(id);
+  // A hook may remove itself or another: one removed is not called again, even in this pass.
+  for (const Id id : hooks) {
+    const auto found = beforeWaits_.find(id);
+    if (found == beforeWaits_.end()) continue;
+    const std::shared_ptr<Work> work = found->second;
+    (*work)();
+  }
+}
+
+std::unique_ptr<IWorkerThread> Win32EventLoop::startThread(ThreadPriority priority, Work work) {
+  return std::make_unique<Win32WorkerThread>(priority, std::move(work));
+}
+
+// ---------------------------------------------------------------------------------------------
 // The loop
 
 bool Win32EventLoop::nextBelongsToThisPass(std::uint64_t passStart) {
@@ -173,7 +253,10 @@ void Win32EventLoop::dispatch(const MSG& message) {
 void Win32EventLoop::processEvents(bool waitForMore) {
   // One kept by a window procedure that a modal loop dispatched to.
   if (std::exception_ptr error = takeDeferredException()) std::rethrow_exception(error);
-  if (waitForMore) MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  if (waitForMore) {
+    runBeforeWaits();
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
   std::uint64_t passStart;
   {
     std::lock_guard lock(postedMutex_);

@@ -12,6 +12,11 @@
 // signalled (an ended process) is reported once per pass of the loop until the watch goes.
 // Posted work runs in the order it was posted; work posted while posted work runs waits for
 // the next pass, so work that posts itself again cannot keep the loop from its other messages.
+// Before-wait hooks run when processEvents() is about to wait; a modal loop of the system (a
+// message box's) waits without them, which only a library with a queue of its own would miss,
+// and the Windows program has none.
+// Worker threads run at the system's own seven priority levels (SetThreadPriority), which
+// match the seam's one to one, idle included, before and while they run.
 // An exception leaving a handler ends that handler and comes out of processEvents().
 
 #include <windows.h>
@@ -39,6 +44,9 @@ class Win32EventLoop final : public IEventLoop {
   void removeTimer(Id timer) override;
   Id addWatch(NativeHandle handle, WatchFor what, Work ready) override;
   void removeWatch(Id watch) override;
+  Id addBeforeWait(Work work) override;
+  void removeBeforeWait(Id hook) override;
+  std::unique_ptr<IWorkerThread> startThread(ThreadPriority priority, Work work) override;
   void processEvents(bool waitForMore) override;
   bool onLoopThread() const override;
 
@@ -65,6 +73,7 @@ class Win32EventLoop final : public IEventLoop {
   // False when the next message is posted work that was posted during this pass.
   bool nextBelongsToThisPass(std::uint64_t passStart);
   void dispatch(const MSG& message);
+  void runBeforeWaits();
 
   const DWORD threadId_;
   std::unique_ptr<MessageWindow> window_;
@@ -77,6 +86,7 @@ class Win32EventLoop final : public IEventLoop {
   Id lastId_ = 0;
   std::map<Id, std::shared_ptr<Work>> timers_;
   std::map<Id, Watch> watches_;
+  std::map<Id, std::shared_ptr<Work>> beforeWaits_;
 
   bool quitRequested_ = false;
   int quitCode_ = 0;
