@@ -49,6 +49,10 @@ TEST(UndoRecord, EveryRecordIsOneLineThatReadsBackAsItself) {
       {SettingChanged{"sway.input", "left_handed", "false"}, "setting sway.input left_handed false\n"},
       {SettingChanged{"org.kde.KWin.InputDevice", "event5", "false"},
        "setting org.kde.KWin.InputDevice event5 false\n"},
+      {DisplaySettingsChanged{1024, 768, 32, 75, 0}, "display-settings 1024 768 32 75 0\n"},
+      {DisplaySettingsChanged{65535, 1, 64, 1, 3}, "display-settings 65535 1 64 1 3\n"},
+      {TaskbarsHidden{}, "taskbars-hidden\n"},
+      {TaskbarsShown{}, "taskbars-shown\n"},
       {CleanEnd{}, "clean\n"},
   };
   for (const Case& c : cases) {
@@ -99,6 +103,10 @@ TEST(UndoRecord, RefusesLinesThatAreNotRecords) {
       "setting a.b key 'x y'", "setting a.b key ''", "setting a.b key 'a;rm'", "setting a;b key true",
       "setting -a key true", "setting a.b --key true", "setting a/b key true", "setting-restored a.b",
       "setting-restored a.b key more",
+      "display-settings", "display-settings 1024 768 32 75", "display-settings 1024 768 32 75 0 0",
+      "display-settings 0 768 32 75 0", "display-settings 1024 65536 32 75 0", "display-settings 1024 768 0 75 0",
+      "display-settings 1024 768 32 1001 0", "display-settings 1024 768 32 75 4", "display-settings 1024 768 32 -1 0",
+      "taskbars-hidden 1", "taskbars-shown now",
   };
   for (const std::string& line : lines) EXPECT_FALSE(parseRecord(line)) << '"' << line << '"';
   // Rotation 17 (normal, reflected in X) is one the server can have.
@@ -177,6 +185,29 @@ TEST(Outstanding, KeepsWhatTheDesktopWasBeforeTheMenuAndForgetsWhatWasGivenBack)
     EXPECT_EQ(outstanding.pointer, c.pointer) << c.what;
     EXPECT_EQ(outstanding.cleanEnd, c.clean) << c.what;
     EXPECT_EQ(outstanding.nothingToUndo(), !c.mode && c.docks.empty() && !c.pointer) << c.what;
+  }
+}
+
+TEST(Outstanding, KeepsWindowsModeBeforeTheMenuAndItsTaskbarsUntilGivenBack) {
+  const DisplaySettingsChanged first{1024, 768, 32, 75, 0}, later{800, 600, 32, 75, 0};
+  struct Case {
+    const char* what;
+    std::vector<UndoRecord> records;
+    std::optional<DisplaySettingsChanged> mode;
+    bool taskbarsHidden;
+  };
+  const Case cases[] = {
+      {"the first mode is the one to go back to", {first, later}, first, false},
+      {"a mode given back", {first, ModeRestored{}}, {}, false},
+      {"taskbars hidden", {TaskbarsHidden{}, first}, first, true},
+      {"taskbars shown", {TaskbarsHidden{}, TaskbarsShown{}}, {}, false},
+  };
+  for (const Case& c : cases) {
+    Outstanding outstanding;
+    for (const UndoRecord& record : c.records) outstanding.apply(record);
+    EXPECT_EQ(outstanding.displaySettings, c.mode) << c.what;
+    EXPECT_EQ(outstanding.taskbarsHidden, c.taskbarsHidden) << c.what;
+    EXPECT_EQ(outstanding.nothingToUndo(), !c.mode && !c.taskbarsHidden) << c.what;
   }
 }
 

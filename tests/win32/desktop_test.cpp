@@ -1,6 +1,7 @@
 // The desktop as the menu takes it over and gives it back: display modes (on Xorg's dummy
 // driver, which Wine switches for real), the button exchange, the taskbar (inside Wine's
-// desktop with a shell, the one set-up with a taskbar) and the hot key.
+// desktop with a shell, the one set-up with a taskbar) and the hot key; each undo recorded
+// with the guardian before its change, and its give-back after.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -42,7 +43,9 @@ class DisplayChangeListener {
 };
 
 TEST(Win32Display, SwitchesTo800x600AndSetsTheRecordedModeBack) {
-  win32::Win32Display display;
+  win32::Win32Display caps;
+  test::RecordingGuardian guardian([&] { return caps.currentCaps().width; });
+  win32::Win32Display display(&guardian);
   const DeviceCaps before = display.currentCaps();
   if (before.width == 800 && before.height == 600) GTEST_SKIP() << "the display runs at 800 x 600 already";
   DisplayMode saved;
@@ -71,6 +74,10 @@ TEST(Win32Display, SwitchesTo800x600AndSetsTheRecordedModeBack) {
 
   ASSERT_TRUE(display.changeMode(saved));
   EXPECT_EQ(display.currentCaps(), before);
+  const guardian::DisplaySettingsChanged found{saved.width, saved.height, saved.bitsPerPel, saved.frequency,
+                                               std::uint32_t(saved.orientation)};
+  EXPECT_EQ(guardian.records, (std::vector<test::RecordingGuardian::Recorded>{{found, before.width},
+                                                                              {guardian::ModeRestored{}, before.width}}));
 }
 
 std::optional<std::wstring> storedButtonSwap() {
@@ -83,13 +90,18 @@ std::optional<std::wstring> storedButtonSwap() {
 }
 
 TEST(Win32Pointer, ExchangesTheButtonsForTheSessionWithoutStoringItAndGivesThemBack) {
-  win32::Win32Pointer pointer;
+  test::RecordingGuardian guardian([] { return GetSystemMetrics(SM_SWAPBUTTON); });
+  win32::Win32Pointer pointer(&guardian);
+  ASSERT_FALSE(pointer.buttonsSwapped());
   const std::optional<std::wstring> stored = storedButtonSwap();
   pointer.setButtonsSwapped(true);
   EXPECT_TRUE(pointer.buttonsSwapped());
   EXPECT_EQ(storedButtonSwap(), stored);
   pointer.setButtonsSwapped(false);
   EXPECT_FALSE(pointer.buttonsSwapped());
+  // As found: normal buttons, the mapping 1 2 3.
+  EXPECT_EQ(guardian.records, (std::vector<test::RecordingGuardian::Recorded>{
+                                  {guardian::PointerChanged{{1, 2, 3}}, 0}, {guardian::PointerRestored{}, 0}}));
 }
 
 TEST(Win32HotKey, AChangedCombinationLetsGoOfTheOldOne) {
@@ -110,8 +122,9 @@ TEST(Win32TaskbarInShell, IsHiddenAndShownAndGivenBackWhenTheMenuForgets) {
     HWND tray = nullptr;
     ASSERT_TRUE(test::serveUntil([&] { return (tray = FindWindowW(L"Shell_TrayWnd", nullptr)) && IsWindowVisible(tray); }))
         << "no visible taskbar: is this inside wine explorer /desktop=shell?";
+    test::RecordingGuardian guardian([&] { return int(IsWindowVisible(tray)); });
     {
-      win32::Win32Taskbar taskbar;
+      win32::Win32Taskbar taskbar(&guardian);
       const TaskbarHandle found = taskbar.find();
       ASSERT_EQ(found, reinterpret_cast<ULONG_PTR>(tray));
       taskbar.hide(found);
@@ -119,6 +132,8 @@ TEST(Win32TaskbarInShell, IsHiddenAndShownAndGivenBackWhenTheMenuForgets) {
       if (showCalled) taskbar.show(found);
     }
     EXPECT_TRUE(IsWindowVisible(tray));
+    EXPECT_EQ(guardian.records, (std::vector<test::RecordingGuardian::Recorded>{{guardian::TaskbarsHidden{}, 1},
+                                                                                {guardian::TaskbarsShown{}, 1}}));
   }
 }
 

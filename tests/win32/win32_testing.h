@@ -7,9 +7,25 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/guardian/undo_recorder.h"
+
 namespace tov::test {
+
+// The guardian as a service sees it: each record, with what the test reads of the desktop at
+// that moment (so that an undo recorded after its change shows).
+class RecordingGuardian : public guardian::IUndoRecorder {
+ public:
+  using Recorded = std::pair<guardian::UndoRecord, int>;
+  explicit RecordingGuardian(std::function<int()> readDesktop) : readDesktop_(std::move(readDesktop)) {}
+  void record(const guardian::UndoRecord& undo) override { records.emplace_back(undo, readDesktop_()); }
+  std::vector<Recorded> records;
+
+ private:
+  std::function<int()> readDesktop_;
+};
 
 // This test program's own path.
 std::wstring thisProgram();

@@ -16,6 +16,9 @@ constexpr std::string_view kPointer = "pointer";
 constexpr std::string_view kPointerRestored = "pointer-restored";
 constexpr std::string_view kSetting = "setting";
 constexpr std::string_view kSettingRestored = "setting-restored";
+constexpr std::string_view kDisplaySettings = "display-settings";
+constexpr std::string_view kTaskbarsHidden = "taskbars-hidden";
+constexpr std::string_view kTaskbarsShown = "taskbars-shown";
 constexpr std::string_view kClean = "clean";
 
 // RandR's four rotations; exactly one of them is set, the two reflections may be added.
@@ -109,6 +112,18 @@ std::optional<UndoRecord> parsePointer(const std::vector<std::string_view>& fiel
   return record;
 }
 
+std::optional<UndoRecord> parseDisplaySettings(const std::vector<std::string_view>& fields) {
+  if (fields.size() != 6) return std::nullopt;
+  // A frequency of 0 or 1 is the display's own default; 3 is DMDO_270.
+  const auto width = number<std::uint32_t>(fields[1], 1, 65535);
+  const auto height = number<std::uint32_t>(fields[2], 1, 65535);
+  const auto bits = number<std::uint32_t>(fields[3], 1, 64);
+  const auto frequency = number<std::uint32_t>(fields[4], 0, 1000);
+  const auto orientation = number<std::uint32_t>(fields[5], 0, 3);
+  if (!width || !height || !bits || !frequency || !orientation) return std::nullopt;
+  return DisplaySettingsChanged{*width, *height, *bits, *frequency, *orientation};
+}
+
 template <class Numbers>
 void appendNumbers(std::string& line, const Numbers& numbers) {
   for (const auto value : numbers) line += " " + std::to_string(unsigned(value));
@@ -145,6 +160,14 @@ struct Formatter {
   std::string operator()(const SettingRestored& r) const {
     return std::string(kSettingRestored) + " " + r.schema + " " + r.key;
   }
+  std::string operator()(const DisplaySettingsChanged& r) const {
+    std::string line(kDisplaySettings);
+    appendNumbers(line, std::initializer_list<std::uint32_t>{r.width, r.height, r.bitsPerPel, r.frequency,
+                                                             r.orientation});
+    return line;
+  }
+  std::string operator()(const TaskbarsHidden&) const { return std::string(kTaskbarsHidden); }
+  std::string operator()(const TaskbarsShown&) const { return std::string(kTaskbarsShown); }
   std::string operator()(const CleanEnd&) const { return std::string(kClean); }
 };
 
@@ -171,10 +194,13 @@ std::optional<UndoRecord> parseRecord(std::string_view line) {
   }
   if (name == kPointer) return parsePointer(fields);
   if (name == kSetting || name == kSettingRestored) return parseSetting(fields);
+  if (name == kDisplaySettings) return parseDisplaySettings(fields);
   if (!bare) return std::nullopt;
   if (name == kModeRestored) return ModeRestored{};
   if (name == kDocksShown) return DocksShown{};
   if (name == kPointerRestored) return PointerRestored{};
+  if (name == kTaskbarsHidden) return TaskbarsHidden{};
+  if (name == kTaskbarsShown) return TaskbarsShown{};
   if (name == kClean) return CleanEnd{};
   return std::nullopt;
 }
@@ -213,7 +239,16 @@ struct Applier {
   void operator()(const ModeChanged& r) const {
     if (!state.mode) state.mode = r.saved;
   }
-  void operator()(const ModeRestored&) const { state.mode.reset(); }
+  // A system has one kind of mode record or the other; the give-back is the same.
+  void operator()(const ModeRestored&) const {
+    state.mode.reset();
+    state.displaySettings.reset();
+  }
+  void operator()(const DisplaySettingsChanged& r) const {
+    if (!state.displaySettings) state.displaySettings = r;
+  }
+  void operator()(const TaskbarsHidden&) const { state.taskbarsHidden = true; }
+  void operator()(const TaskbarsShown&) const { state.taskbarsHidden = false; }
   void operator()(const DockHidden& r) const {
     if (std::find(state.docks.begin(), state.docks.end(), r.window) == state.docks.end())
       state.docks.push_back(r.window);

@@ -12,6 +12,8 @@
 //   pointer BUTTON...    pointer-restored
 //   setting SCHEMA KEY VALUE                  setting-restored SCHEMA KEY
 //     (SCHEMA also names sway's and KWin's pointer settings, see SettingChanged)
+//   display-settings WIDTH HEIGHT BITS FREQUENCY ORIENTATION    (Windows; mode-restored)
+//   taskbars-hidden      taskbars-shown                          (Windows)
 //   clean
 //
 // Numbers are decimal, fields are separated by one space, each line ends with "\n".
@@ -93,6 +95,26 @@ struct SettingRestored {
   std::string key;
   bool operator==(const SettingRestored&) const = default;
 };
+// Windows: the primary display's mode as the menu found it before its first switch, as
+// ChangeDisplaySettingsExW takes it again (orientation: DMDO_DEFAULT 0 to DMDO_270 3). Given
+// back with ModeRestored. On Windows the buttons are recorded as PointerChanged too: the
+// mapping 1 2 3 for buttons found normal.
+struct DisplaySettingsChanged {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::uint32_t bitsPerPel = 0;
+  std::uint32_t frequency = 0;
+  std::uint32_t orientation = 0;
+  bool operator==(const DisplaySettingsChanged&) const = default;
+};
+// Windows: the taskbars (Shell_TrayWnd and each monitor's Shell_SecondaryTrayWnd), which the
+// guardian finds by their classes, hidden and shown again.
+struct TaskbarsHidden {
+  bool operator==(const TaskbarsHidden&) const = default;
+};
+struct TaskbarsShown {
+  bool operator==(const TaskbarsShown&) const = default;
+};
 // The menu ends and has given everything back itself.
 struct CleanEnd {
   bool operator==(const CleanEnd&) const = default;
@@ -100,7 +122,7 @@ struct CleanEnd {
 
 using UndoRecord = std::variant<ModeChanged, ModeRestored, DockHidden, DockGone, DocksShown,
                                 PointerChanged, PointerRestored, SettingChanged, SettingRestored,
-                                CleanEnd>;
+                                DisplaySettingsChanged, TaskbarsHidden, TaskbarsShown, CleanEnd>;
 
 // Limits that every record keeps; a line beyond them is refused as a whole.
 constexpr std::size_t kMaxLineLength = 2048;
@@ -138,10 +160,14 @@ struct Outstanding {
   std::vector<XId> docks;  // in the order they were hidden
   std::optional<std::vector<std::uint8_t>> pointer;
   std::vector<SettingChanged> settings;  // in the order they were changed
+  std::optional<DisplaySettingsChanged> displaySettings;  // Windows'
+  bool taskbarsHidden = false;                            // Windows'
   bool cleanEnd = false;
 
   void apply(const UndoRecord& record);
-  bool nothingToUndo() const { return !mode && docks.empty() && !pointer && settings.empty(); }
+  bool nothingToUndo() const {
+    return !mode && docks.empty() && !pointer && settings.empty() && !displaySettings && !taskbarsHidden;
+  }
 };
 
 }  // namespace tov::guardian

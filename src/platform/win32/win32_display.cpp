@@ -1,5 +1,7 @@
 #include "platform/win32/win32_display.h"
 
+#include "platform/guardian/undo_recorder.h"
+
 namespace tov::win32 {
 
 namespace {
@@ -38,6 +40,11 @@ DEVMODEW devModeOf(const DisplayMode& mode) {
   devMode.dmDisplayOrientation = DWORD(mode.orientation);
   devMode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT | DM_BITSPERPEL | DM_DISPLAYFREQUENCY | DM_DISPLAYORIENTATION;
   return devMode;
+}
+
+guardian::DisplaySettingsChanged settingsOf(const DEVMODEW& devMode) {
+  return {devMode.dmPelsWidth, devMode.dmPelsHeight, devMode.dmBitsPerPel, devMode.dmDisplayFrequency,
+          devMode.dmDisplayOrientation};
 }
 
 }  // namespace
@@ -79,8 +86,27 @@ bool Win32Display::changeMode(const DisplayMode& mode) {
   DEVMODEW devMode = found != handedOut_.end() && displayModeOf(found->second, mode.nativeId) == mode
                          ? found->second
                          : devModeOf(mode);
-  return ChangeDisplaySettingsExW(nullptr, &devMode, nullptr, CDS_UPDATEREGISTRY, nullptr) ==
-         DISP_CHANGE_SUCCESSFUL;
+  if (guardian_) recordSwitchStarting(devMode);
+  if (ChangeDisplaySettingsExW(nullptr, &devMode, nullptr, CDS_UPDATEREGISTRY, nullptr) != DISP_CHANGE_SUCCESSFUL)
+    return false;
+  if (guardian_) recordSwitchMade(devMode);
+  return true;
+}
+
+// The mode in force before the first switch, unless the switch asks for that very mode.
+void Win32Display::recordSwitchStarting(const DEVMODEW& wanted) {
+  if (savedForGuardian_) return;
+  DEVMODEW now = emptyDevMode();
+  if (!EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &now) || settingsOf(now) == settingsOf(wanted)) return;
+  savedForGuardian_ = settingsOf(now);
+  guardian_->record(*savedForGuardian_);
+}
+
+// Only a switch that has been made can give the first mode back.
+void Win32Display::recordSwitchMade(const DEVMODEW& made) {
+  if (!savedForGuardian_ || !(*savedForGuardian_ == settingsOf(made))) return;
+  savedForGuardian_.reset();
+  guardian_->record(guardian::ModeRestored{});
 }
 
 void Win32Display::broadcastDisplayChange() {

@@ -12,13 +12,23 @@
 #include <windows.h>
 
 #include <map>
+#include <optional>
 
 #include "platform/display.h"
+#include "platform/guardian/undo_record.h"
+
+namespace tov::guardian {
+class IUndoRecorder;
+}
 
 namespace tov::win32 {
 
 class Win32Display : public IDisplay {
  public:
+  // guardian (may be null) is told the mode in force before the first switch, and when that
+  // mode has been set again.
+  explicit Win32Display(guardian::IUndoRecorder* guardian = nullptr) : guardian_(guardian) {}
+
   DeviceCaps currentCaps() override;
   bool currentMode(DisplayMode& mode) override;
   bool enumMode(std::uint32_t index, DisplayMode& mode) override;
@@ -31,6 +41,12 @@ class Win32Display : public IDisplay {
 
  private:
   DisplayMode remember(const DEVMODEW& devMode, std::uint64_t nativeId);
+  void recordSwitchStarting(const DEVMODEW& wanted);
+  void recordSwitchMade(const DEVMODEW& made);
+
+  guardian::IUndoRecorder* guardian_;
+  // The mode the guardian would set again, while one is outstanding.
+  std::optional<guardian::DisplaySettingsChanged> savedForGuardian_;
 
   // The modes handed out, by their nativeId: the mode numbers from 1 up for enumerated ones,
   // from kCurrentReadings up for readings of the mode in force.

@@ -10,11 +10,11 @@
 
 namespace tov::win32 {
 
-Win32Platform::Win32Platform(const std::string& programPath)
+Win32Platform::Win32Platform(const std::string& programPath, guardian::IUndoRecorder* guardian)
     : instanceLock_(std::make_unique<Win32InstanceLock>(programPath)),
-      display_(std::make_unique<Win32Display>()),
-      taskbar_(std::make_unique<Win32Taskbar>()),
-      pointer_(std::make_unique<Win32Pointer>()),
+      display_(std::make_unique<Win32Display>(guardian)),
+      taskbar_(std::make_unique<Win32Taskbar>(guardian)),
+      pointer_(std::make_unique<Win32Pointer>(guardian)),
       termination_(std::make_unique<Win32TerminationWatch>()),
       processes_(std::make_unique<Win32ProcessStarter>()),
       windowActivator_(std::make_unique<Win32WindowActivator>()),

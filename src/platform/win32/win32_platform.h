@@ -8,6 +8,10 @@
 
 #include "platform/platform.h"
 
+namespace tov::guardian {
+class IUndoRecorder;
+}
+
 namespace tov::win32 {
 
 class Win32Display;
@@ -22,8 +26,9 @@ class Win32HotKey;
 class Win32Platform {
  public:
   // programPath: the first command-line element, after whose file name the single-instance
-  // mutex is named.
-  explicit Win32Platform(const std::string& programPath);
+  // mutex is named. guardian (may be null) is handed to the services that change the
+  // desktop, to record each undo with.
+  explicit Win32Platform(const std::string& programPath, guardian::IUndoRecorder* guardian = nullptr);
   ~Win32Platform();
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;

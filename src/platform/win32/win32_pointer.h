@@ -6,12 +6,24 @@
 
 #include "platform/pointer.h"
 
+namespace tov::guardian {
+class IUndoRecorder;
+}
+
 namespace tov::win32 {
 
 class Win32Pointer : public IPointer {
  public:
+  // guardian (may be null) is told before the buttons are first exchanged (as the pointer
+  // mapping 1 2 3: normal buttons), and when they are normal again.
+  explicit Win32Pointer(guardian::IUndoRecorder* guardian = nullptr) : guardian_(guardian) {}
+
   void setButtonsSwapped(bool swapped) override;
   bool buttonsSwapped() override;
+
+ private:
+  guardian::IUndoRecorder* guardian_;
+  bool exchangedForGuardian_ = false;
 };
 
 }  // namespace tov::win32

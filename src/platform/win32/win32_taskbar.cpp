@@ -1,5 +1,7 @@
 #include "platform/win32/win32_taskbar.h"
 
+#include "platform/guardian/undo_recorder.h"
+
 namespace tov::win32 {
 
 namespace {
@@ -26,6 +28,7 @@ TaskbarHandle Win32Taskbar::find() {
 void Win32Taskbar::hide(TaskbarHandle taskbar) {
   if (taskbar == 0) return;
   // Recorded before the change, as every undo is.
+  if (guardian_ && !hiddenPrimary_) guardian_->record(guardian::TaskbarsHidden{});
   hiddenPrimary_ = windowOf(taskbar);
   for (HWND secondary : visibleSecondaryTaskbars()) {
     hiddenSecondaries_.push_back(secondary);
@@ -41,6 +44,7 @@ void Win32Taskbar::show(TaskbarHandle taskbar) {
   for (HWND secondary : hiddenSecondaries_)
     if (IsWindow(secondary)) ShowWindow(secondary, SW_SHOW);
   hiddenSecondaries_.clear();
+  if (guardian_ && hiddenPrimary_) guardian_->record(guardian::TaskbarsShown{});
   hiddenPrimary_ = nullptr;
 }
 

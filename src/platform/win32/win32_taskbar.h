@@ -9,11 +9,16 @@
 
 #include "platform/taskbar.h"
 
+namespace tov::guardian {
+class IUndoRecorder;
+}
+
 namespace tov::win32 {
 
 class Win32Taskbar : public ITaskbar {
  public:
-  Win32Taskbar() = default;
+  // guardian (may be null) is told before taskbars are hidden, and once they are shown.
+  explicit Win32Taskbar(guardian::IUndoRecorder* guardian = nullptr) : guardian_(guardian) {}
   // Gives back what is still hidden: the desktop returns however the program ends.
   ~Win32Taskbar() override;
   Win32Taskbar(const Win32Taskbar&) = delete;
@@ -27,6 +32,7 @@ class Win32Taskbar : public ITaskbar {
   void show(TaskbarHandle taskbar) override;
 
  private:
+  guardian::IUndoRecorder* guardian_;
   HWND hiddenPrimary_ = nullptr;
   std::vector<HWND> hiddenSecondaries_;
 };
