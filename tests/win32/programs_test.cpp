@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/event_loop.h"
+#include "platform/win32/folders.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_instance.h"
 #include "platform/win32/win32_process_starter.h"
@@ -82,6 +83,22 @@ TEST(Win32ProcessStarter, AMissingProgramIsTheShellsFileNotFoundWithNoProcess) {
   const StartResult result = starter.start(request);
   EXPECT_EQ(result.instanceResult, StartFailure::FileNotFound);
   EXPECT_EQ(result.process, 0u);
+}
+
+// The program folder is the working folder, in UTF-8, closed by exactly one separator.
+TEST(Win32Folders, TheCurrentFolderIsTheProgramFolderEndingInOneSeparator) {
+  const test::ScratchFolder scratch;
+  const std::string suite = scratch.path() + "Tovaleer ZOË";
+  ASSERT_TRUE(std::filesystem::create_directory(win32::toWide(suite)));
+  const std::wstring before = win32::toWide(win32::currentFolder());
+  const struct {
+    std::string folder, programFolder;
+  } cases[] = {{suite, suite + "\\"}, {suite + "\\", suite + "\\"}, {"C:\\", "C:\\"}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(SetCurrentDirectoryW(win32::toWide(c.folder).c_str())) << c.folder;
+    EXPECT_EQ(win32::currentFolder(), c.programFolder);
+  }
+  SetCurrentDirectoryW(before.c_str());
 }
 
 // A top-level window of the first copy, minimised, as a pupil may leave the menu.
