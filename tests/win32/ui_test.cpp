@@ -12,6 +12,7 @@
 #include "ui/edit.h"
 #include "ui/form.h"
 #include "ui/win32/win32_backend.h"
+#include "ui/win32/win32_cursors.h"
 #include "ui/window.h"
 #include "win32/win32_testing.h"
 
@@ -214,6 +215,49 @@ TEST_F(Win32Ui, AModalFormKeepsItsOpenerDisabledAndBelowItUntilItCloses) {
   EXPECT_FALSE(openerEnabled);
   EXPECT_EQ(owner, HWND(opener.NativeId()));
   EXPECT_TRUE(IsWindowEnabled(HWND(opener.NativeId())));
+}
+
+// The pixels of a bitmap the system holds, as 32-bit 0x00RRGGBB values, top row first.
+std::vector<std::uint32_t> pixelsOf(HBITMAP bitmap, int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(std::size_t(width) * std::size_t(height));
+  HDC screen = GetDC(nullptr);
+  GetDIBits(screen, bitmap, 0, UINT(height), pixels.data(), &info, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, screen);
+  return pixels;
+}
+
+TEST(Win32Cursor, ACursorKeepsItsHotSpotAndLetsTheScreenThroughOnlyWhereItIsTransparent) {
+  // 20 pixels a row: the mask's rows are padded, the colour's are not.
+  CursorImage image{20, 3, 9, 1, std::vector<CursorPixel>(60, CursorPixel::Transparent)};
+  image.pixels[1 * 20 + 9] = CursorPixel::Black;
+  image.pixels[2 * 20 + 17] = CursorPixel::White;
+  HCURSOR cursor = win32::makeCursor(image);
+  ASSERT_NE(cursor, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(cursor, &info));
+  EXPECT_EQ(info.xHotspot, 9u);
+  EXPECT_EQ(info.yHotspot, 1u);
+  const std::vector<std::uint32_t> mask = pixelsOf(info.hbmMask, 20, 3);
+  const std::vector<std::uint32_t> colour = pixelsOf(info.hbmColor, 20, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const CursorPixel pixel = image.at(x, y);
+      const std::size_t i = std::size_t(y) * 20 + std::size_t(x);
+      EXPECT_EQ(mask[i] & 0xFFFFFF, pixel == CursorPixel::Transparent ? 0xFFFFFFu : 0u) << x << "," << y;
+      if (pixel != CursorPixel::Transparent) {
+        EXPECT_EQ(colour[i] & 0xFFFFFF, pixel == CursorPixel::White ? 0xFFFFFFu : 0u) << x << "," << y;
+      }
+    }
+  DeleteObject(info.hbmMask);
+  DeleteObject(info.hbmColor);
+  DestroyCursor(cursor);
 }
 
 }  // namespace

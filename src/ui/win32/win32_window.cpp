@@ -173,6 +173,10 @@ LRESULT Win32Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       showHint();
       return 0;
     case WM_ACTIVATE: activatedBySystem(wParam); return 0;
+    // A full-screen form follows its monitor into another display mode.
+    case WM_DISPLAYCHANGE:
+      if (fullScreen_) placeForm();
+      break;
     case WM_CLOSE: close(); return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
