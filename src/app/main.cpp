@@ -155,6 +155,9 @@ int main(int argc, char** argv) {
     // shown: a native window made earlier changes how Qt activates the form and its boxes.
     platform.windowActivator->markMainWindow(form.NativeId(), tov::Application::title());
     exitCode = QApplication::exec();
+    // The watch outlives the form: a request that comes while the form goes, or after, finds
+    // nothing to close, and the program is ending anyway.
+    platform.termination->watch({});
   }
   tov::unregisterPngPicture();
   return exitCode;
