@@ -101,7 +101,7 @@ void drawDiagram(QPainter& p, const QSize& size) {
   const Box loop{QRectF(rightX, rowY(6), rightW, h), "event loop seam", "platform/event_loop.h: timers, posted work, watches, worker threads",
                  kInterface};
   const Box qt{QRectF(rightX, rowY(4), rightW, h), "ui/qt/ (Qt backend)",
-               "windows, scaled drawing, edit box, boxes, cursors, event loop; ui/win32/ later", kImplementation};
+               "windows, scaled drawing, edit box, boxes, cursors, event loop; ui/win32/ beside it", kImplementation};
   for (const Box* b : {&app, &menu, &advert, &components, &sound, &ui, &imaging, &platform, &loop, &qt}) drawBox(p, *b);
   drawToolkitTag(p, app, "Qt");
   drawToolkitTag(p, qt, "Qt");
