@@ -26,7 +26,7 @@ for tool in openbox xdotool xprop xwininfo xmodmap xrandr import compare; do
 done
 
 work=$(mktemp -d /tmp/tov-wine-journey-XXXXXX)
-folder=$work/suite
+folder="$work/Suite vir Zoë"
 cp -r "$suite" "$folder"
 folder=$(cd "$folder" && pwd -P)
 log=$folder/standin.log
