@@ -4,7 +4,10 @@ add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WIN
 set(ZLIB_USE_STATIC_LIBS ON)
 find_package(ZLIB REQUIRED)
 
+include(cmake/EmbedFiles.cmake)
+
 add_subdirectory(src)
+add_subdirectory(tools)
 
 if(TOVALEER_TESTS)
   enable_testing()

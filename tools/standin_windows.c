@@ -14,8 +14,11 @@
  * the window goes with the program.
  *
  * TOVALEER_STANDIN_DONE_AFTER_MS=N ends it N milliseconds after it has written its line
- * (default: at once), with exit code 0. TOVALEER_STANDIN_END_FILE=FILE creates FILE just
- * before it ends, so that a test can tell the program's own end from its starter's report.
+ * (default: at once), with exit code 0. TOVALEER_STANDIN_END_WHEN=FILE ends it only once FILE
+ * exists, so that a test sees the program running for as long as it likes and then ends it
+ * as a pupil would: every start waits for the file, which a test removes before the next.
+ * TOVALEER_STANDIN_END_FILE=FILE creates FILE just before it ends, so that a test can tell
+ * the program's own end from its starter's report.
  *
  * Built with mingw-w64: x86_64-w64-mingw32-gcc -municode standin_windows.c -lshell32 */
 
@@ -151,6 +154,29 @@ static DWORD doneAfterMs(void) {
   return ms > 0x7fffffffUL ? 0x7fffffffUL : (DWORD)ms;
 }
 
+/* Waits until the file exists: woken by a change of names in its folder, and once a second
+ * in case the file system reports none (a network drive). */
+static void waitForFile(const wchar_t* path) {
+  wchar_t folder[MAX_PATH];
+  size_t length = wcslen(path);
+  if (length >= MAX_PATH) length = MAX_PATH - 1;
+  wmemcpy(folder, path, length);
+  folder[length] = L'\0';
+  wchar_t* separator = wcsrchr(folder, L'\\');
+  if (separator) separator[1] = L'\0';
+  HANDLE change = separator ? FindFirstChangeNotificationW(folder, FALSE, FILE_NOTIFY_CHANGE_FILE_NAME)
+                            : INVALID_HANDLE_VALUE;
+  while (GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) {
+    if (change == INVALID_HANDLE_VALUE) {
+      Sleep(1000);
+    } else if (WaitForSingleObject(change, 1000) == WAIT_OBJECT_0 && !FindNextChangeNotification(change)) {
+      FindCloseChangeNotification(change);
+      change = INVALID_HANDLE_VALUE;
+    }
+  }
+  if (change != INVALID_HANDLE_VALUE) FindCloseChangeNotification(change);
+}
+
 static void markEnd(void) {
   wchar_t* path = fileFromVariable(L"TOVALEER_STANDIN_END_FILE");
   if (!path) return;
@@ -190,6 +216,9 @@ int wmain(void) {
     free(logPath);
   }
   Sleep(doneAfterMs());
+  wchar_t* endWhen = fileFromVariable(L"TOVALEER_STANDIN_END_WHEN");
+  if (endWhen) waitForFile(endWhen);
+  free(endWhen);
   markEnd();
   return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "advert/assets.h"
 #include "platform/file_names.h"
+#include "platform/file_paths.h"
 #include "ui/cursors.h"
 
 namespace tov {
@@ -22,7 +23,7 @@ constexpr int kScrollIncrement = 8;
 // A missing picture is a normal case here: the form then closes itself.
 bool fileExists(const std::string& path) {
   std::error_code error;
-  const auto status = std::filesystem::status(path, error);
+  const auto status = std::filesystem::status(pathOf(path), error);
   return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 

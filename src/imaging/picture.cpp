@@ -4,11 +4,12 @@
 
 #include "imaging/file_image.h"
 #include "platform/errors.h"
+#include "platform/file_paths.h"
 
 namespace tov {
 
 void Picture::loadFromFile(const std::string& fileName) {
-  const std::string extension = std::filesystem::path(fileName).extension().string();
+  const std::string extension = utf8Of(pathOf(fileName).extension());
   std::unique_ptr<Graphic> graphic = createGraphicForExtension(extension);
   if (!graphic) throw EInvalidGraphic(ErrorCode::UnknownPictureExtension, extension);
   graphic->loadFromBuffer(readFileImage(fileName));

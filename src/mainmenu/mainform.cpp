@@ -1,11 +1,11 @@
 #include "mainmenu/mainform.h"
 
-#include <filesystem>
 #include <tuple>
 
 #include "mainmenu/assets.h"
 #include "mainmenu/files.h"
 #include "platform/file_names.h"
+#include "platform/working_folder.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -211,8 +211,7 @@ void TForm1::FormActivate() {
   setDoubleBuffered(true);
   for (TPanel* panel : {&reportpanel2, &exitpanel, &rightOKPanel, &leftOkpanel, &backpanel, &exitpanel2, &reportpanel})
     panel->setDoubleBuffered(true);
-  programFolder = std::filesystem::current_path().string();
-  if (programFolder.empty() || programFolder.back() != '/') programFolder += '/';
+  programFolder = workingFolder();
   menuFolder = programFolder + "menu/";
   musicFolder = programFolder + "Music/";
   languageSoundsFolder = programFolder + "Sounds-eng/";

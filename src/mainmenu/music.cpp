@@ -7,6 +7,7 @@
 #include "mainmenu/files.h"
 #include "mainmenu/mainform.h"
 #include "platform/file_names.h"
+#include "platform/file_paths.h"
 #include "ui/application.h"
 
 namespace tov {
@@ -26,7 +27,7 @@ std::vector<std::string> deleteAllMidiFiles(const std::string& folder) {
   std::vector<std::string> failures;
   for (const std::string& name : listMidiFiles(folder, true)) {
     std::error_code error;
-    if (!std::filesystem::remove(folder + name, error) && error) failures.push_back(name + ": " + error.message());
+    if (!std::filesystem::remove(pathOf(folder + name), error) && error) failures.push_back(name + ": " + error.message());
   }
   return failures;
 }
@@ -40,8 +41,8 @@ int pickMusicIndex(int count, std::uint32_t msSinceMidnight) {
 std::vector<std::string> listMidiFiles(const std::string& folder, bool includeHidden) {
   std::vector<std::string> names;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
+  for (std::filesystem::directory_iterator it(pathOf(folder), error), end; !error && it != end; it.increment(error)) {
+    const std::string name = utf8Of(it->path().filename());
     if (!isMidiName(name) || (!includeHidden && name.front() == '.')) continue;
     std::error_code statError;
     if (it->is_directory(statError)) continue;

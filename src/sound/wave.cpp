@@ -10,6 +10,8 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/file_paths.h"
+
 namespace tov {
 
 namespace {
@@ -86,11 +88,12 @@ std::vector<std::uint8_t> readWholeFile(const std::string& fileName) {
   namespace fs = std::filesystem;
   std::error_code error;
   // Only regular files: opening a folder succeeds on Linux, and a fifo would block.
-  if (!fs::is_regular_file(fs::status(fileName, error)))
+  const fs::path path = pathOf(fileName);
+  if (!fs::is_regular_file(fs::status(path, error)))
     throw EFOpenError(ErrorCode::CannotOpenFile, fileName);
-  std::ifstream file(fileName, std::ios::binary);
+  std::ifstream file(path, std::ios::binary);
   if (!file) throw EFOpenError(ErrorCode::CannotOpenFile, fileName);
-  const std::uintmax_t size = fs::file_size(fileName, error);
+  const std::uintmax_t size = fs::file_size(path, error);
   if (error) throw EFOpenError(ErrorCode::CannotOpenFile, fileName);
   if (size > kMaxWaveBytes) throw EOutOfMemory(ErrorCode::WaveTooLarge);
 

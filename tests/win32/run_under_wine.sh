@@ -2,11 +2,14 @@
 # Runs a Windows test program under Wine on an X server of its own, in the Wine prefix of the
 # build tree (TOVALEER_WINE_PREFIX), made here the first time it is needed.
 #
-#   run_under_wine.sh [--shell-desktop] [--expect-mode WxH] PROGRAM [ARGUMENT...]
+#   run_under_wine.sh [--shell-desktop | --driver] [--expect-mode WxH] PROGRAM [ARGUMENT...]
 #
 # --shell-desktop  runs the program inside `wine explorer /desktop=shell,1024x768`, the one
 #                  Wine set-up that draws a taskbar; the program's result comes back through
 #                  the file named by TOVALEER_RESULT_FILE, since explorer's exit code is its own.
+# --driver         runs PROGRAM on this machine, not under Wine, with the server's DISPLAY and
+#                  the prefix's Wine environment: a test that starts Windows programs itself and
+#                  watches them from outside (xdotool, xrandr). It ends what it started.
 # --expect-mode    fails unless the X server's own mode is WxH once the program has ended: Wine
 #                  does not give a display mode back by itself.
 #
@@ -19,10 +22,12 @@
 set -uo pipefail
 
 shell_desktop=0
+driver=0
 expect_mode=""
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --shell-desktop) shell_desktop=1; shift ;;
+    --driver) driver=1; shift ;;
     --expect-mode) expect_mode=$2; shift 2 ;;
     *) break ;;
   esac
@@ -126,6 +131,9 @@ if ((shell_desktop)); then
   # Written by a Windows program: the line ends in "\r\n".
   result=$(head -n1 "$TOVALEER_RESULT_FILE" 2>/dev/null | tr -d '\r')
   [[ -n $result ]] || result="no result: the program did not end its run"
+elif ((driver)); then
+  "$program" "$@" >"$output" 2>&1
+  result=$?
 else
   wine "$program" "$@" >"$output" 2>&1
   result=$?

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -215,6 +216,41 @@ TEST_F(Win32Ui, AModalFormKeepsItsOpenerDisabledAndBelowItUntilItCloses) {
   EXPECT_FALSE(openerEnabled);
   EXPECT_EQ(owner, HWND(opener.NativeId()));
   EXPECT_TRUE(IsWindowEnabled(HWND(opener.NativeId())));
+}
+
+// A window whose release runs work once, as a button whose click opens a modal form does.
+class OpenerWindow : public ProbeWindow {
+ public:
+  using ProbeWindow::ProbeWindow;
+  void pointerReleased(Point, TMouseButton, TShiftState) override {
+    if (onRelease) std::exchange(onRelease, nullptr)();
+  }
+  std::function<void()> onRelease;
+};
+
+TEST_F(Win32Ui, AFormOpenedModallyByAClickOnAPanelGetsThePressesMadeOnIt) {
+  ProbeWindow form;
+  showFullScreen(form);
+  OpenerWindow opener(&form);
+  opener.native().setBounds(rectOf(0, 0, 40, 40));
+  opener.native().setVisible(true);
+  ProbeWindow modal;
+  bool pressed = false;
+  opener.onRelease = [&] {
+    modal.native().setBounds(rectOf(0, 0, kFormWidth, kFormHeight));
+    modal.native().setFullScreen(true);
+    modal.native().setModal();
+    modal.native().setVisible(true);
+    test::serveUntil([&] { return modal.paints > 0; });
+    pointTo(Point{50, 40});
+    click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    pressed = test::serveUntil([&] { return !modal.presses.empty(); }, 10000);
+    modal.native().setVisible(false);
+  };
+  pointTo(Point{10, 10});
+  click(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(test::serveUntil([&] { return !opener.onRelease; })) << "the click did not reach the opener";
+  EXPECT_TRUE(pressed) << "the press on the modal form went elsewhere";
 }
 
 // The pixels of a bitmap the system holds, as 32-bit 0x00RRGGBB values, top row first.

@@ -1,4 +1,5 @@
 #include "platform/win32/folders.h"
+#include "platform/working_folder.h"
 
 #include <windows.h>
 
@@ -41,3 +42,9 @@ std::string systemFolder() {
 }
 
 }  // namespace tov::win32
+
+namespace tov {
+
+std::string workingFolder() { return win32::currentFolder(); }
+
+}  // namespace tov

@@ -567,9 +567,12 @@ void Win32Window::mouseButton(UINT message, POINT client, WPARAM keys) {
     if (events_) events_->pointerPressed(at, *button, shiftStateOf(keys));
     return;
   }
+  // Given back before the layer hears the release: its click may open a form modally, and the
+  // system would send every press made on that form here, to a window then disabled.
+  const bool capturing = window_ && !anyButtonHeld(keys) && GetCapture() == window_;
+  if (capturing) ReleaseCapture();
   if (events_) events_->pointerReleased(at, *button, shiftStateOf(keys));
-  if (window_ && !anyButtonHeld(keys) && GetCapture() == window_) {
-    ReleaseCapture();
+  if (capturing && window_) {
     // Tracked again: a pointer released outside this window hears its leave now.
     trackingLeave_ = false;
     trackLeave();

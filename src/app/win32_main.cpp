@@ -1,0 +1,99 @@
+// The program entry on Windows: the windowing layer and its event loop on the thread's
+// message loop, the application title, the system's services, the main form, and the loop
+// until the form has closed; the form's destruction gives the desktop back whichever way the
+// loop ends. Sound, music and the mixer are silent here.
+#include <windows.h>
+#include <objbase.h>
+
+#include <exception>
+#include <string>
+
+#include "components/appsupport.h"
+#include "imaging/graphic.h"
+#include "imaging/pngreader.h"
+#include "mainmenu/mainform.h"
+#include "platform/silent_sound.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+#include "ui/application.h"
+#include "ui/win32/win32_backend.h"
+
+namespace {
+
+// The main form, whose closing ends the program, as the last window closed ends it where the
+// toolkit does that itself.
+class MenuForm : public tov::TForm1 {
+ public:
+  using TForm1::TForm1;
+  void closed() override {
+    TForm1::closed();
+    tov::Application::terminate();
+  }
+};
+
+// The program file's own path: a second copy finds the first by its file name, however
+// either was started.
+std::string programPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    if (length == 0) return "tovaleer.exe";
+    if (length < path.size()) {
+      path.resize(length);
+      return tov::win32::toUtf8(path);
+    }
+    path.resize(path.size() * 2);
+  }
+}
+
+// Serves the loop until WM_QUIT, which a modal loop may meet first; it notes it. An error
+// that leaves a handler is reported as the layer reports its own handlers' errors, and the
+// program goes on.
+int runUntilQuit(tov::win32::Win32EventLoop& loop) {
+  while (!loop.quitRequested()) {
+    try {
+      loop.processEvents(true);
+    } catch (const std::exception& error) {
+      tov::Application::handleException(error);
+    }
+  }
+  return loop.quitCode();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  // The shell's start of programs and the pictures' decoder are COM's, on this thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  int exitCode = 0;
+  {
+    tov::win32::InstalledWin32Backend backend;
+    tov::Application::setTitle(tov::kApplicationTitle);
+    tov::registerBuiltInGraphicKinds();
+
+    // The single-instance mutex is taken here, before any form, and held until the process ends.
+    tov::win32::Win32Platform services(programPath());
+    tov::Platform platform = services.services();
+    tov::SilentWaveOutput waveOutput;
+    tov::SilentMusicPlayer music;
+    tov::NoMixers mixer;
+    platform.waveOutput = &waveOutput;
+    platform.music = &music;
+    platform.mixer = &mixer;
+    // The tick service that watches started programs lives as long as the program.
+    tov::TAppSupport appSupport;
+
+    MenuForm form(platform);
+    platform.termination->watch([&form] {
+      form.Close();
+      tov::Application::terminate();
+    });
+    form.Show();
+    // A later copy of the program finds this window by the application title.
+    platform.windowActivator->markMainWindow(form.NativeId(), tov::Application::title());
+    exitCode = runUntilQuit(backend.loop());
+  }
+  tov::unregisterPngPicture();
+  if (SUCCEEDED(com)) CoUninitialize();
+  return exitCode;
+}
