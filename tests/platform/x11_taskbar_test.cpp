@@ -59,15 +59,17 @@ TEST(X11Taskbar, KeepsTint2HiddenWhileTheDisplayChangesAndGivesItBack) {
   XSession& session = *desktop.session;
   ITaskbar& taskbar = *desktop.platform->services().taskbar;
   IDisplay& display = *desktop.platform->services().display;
-  const TaskbarHandle handle = taskbar.find();
-  ASSERT_NE(handle, 0u);
+  // An earlier test may have switched the display to and fro moments ago: tint2 first
+  // settles at the screen's width, or its answer to that switch would be taken for ours. It
+  // may make its panel anew meanwhile, so the panel is looked for until it stands so.
+  TaskbarHandle handle = 0;
+  ASSERT_TRUE(waitWithEvents(session, [&] {
+    handle = taskbar.find();
+    return handle != 0 && widthOf(session, hex(handle)) == "1024";
+  }, 10000)) << "no panel at the screen's width: " << handle << " " << widthOf(session, hex(handle)) << " mapped " << tint2Windows(session, true).size() << " all " << tint2Windows(session, false).size() << " " << session.run("xrandr --current | head -1");
   const std::string panel = hex(handle);
   EXPECT_NE(session.run("xprop -id " + panel + " _NET_WM_WINDOW_TYPE").find("_NET_WM_WINDOW_TYPE_DOCK"),
             std::string::npos);
-
-  // An earlier test may have switched the display to and fro moments ago: tint2 first
-  // settles at the screen's width, or its answer to that switch would be taken for ours.
-  ASSERT_TRUE(waitWithEvents(session, [&] { return widthOf(session, panel) == "1024"; }, 10000));
   taskbar.hide(handle);
   ASSERT_TRUE(waitWithEvents(session, [&] { return tint2Windows(session, true).empty(); }, 5000));
 
