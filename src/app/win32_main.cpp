@@ -12,6 +12,7 @@
 #include "imaging/graphic.h"
 #include "imaging/pngreader.h"
 #include "mainmenu/mainform.h"
+#include "platform/guardian/win32/desktop_guardian.h"
 #include "platform/silent_sound.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
@@ -71,9 +72,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tov::Application::setTitle(tov::kApplicationTitle);
     tov::registerBuiltInGraphicKinds();
 
+    // Outlives the services, which record their last give-backs as they go.
+    tov::guardian::DesktopGuardian guardian(tov::guardian::DesktopGuardian::besideThisProgram());
     // The single-instance mutex is taken here, before any form, and held until the process ends.
-    tov::win32::Win32Platform services(programPath());
+    tov::win32::Win32Platform services(programPath(), &guardian);
     tov::Platform platform = services.services();
+    // Started at once, beside the program's own start, by the copy that holds the mutex.
+    if (!platform.instanceLock->alreadyRunning()) guardian.launch();
     tov::SilentWaveOutput waveOutput;
     tov::SilentMusicPlayer music;
     tov::NoMixers mixer;
