@@ -14,28 +14,15 @@
 #include <vector>
 
 #include "imaging/jpeg.h"
+#include "platform/win32/com_for_this_thread.h"
 
 namespace tov {
 
 namespace {
 
+using win32::ComForThisThread;
+
 using Microsoft::WRL::ComPtr;
-
-// COM for the decoding thread, as long as one decoding lasts; a thread that has it already
-// (the user-interface thread, in whatever apartment) keeps its own.
-class ComForThisThread {
- public:
-  ComForThisThread()
-      : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-  ~ComForThisThread() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComForThisThread(const ComForThisThread&) = delete;
-  ComForThisThread& operator=(const ComForThisThread&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 // WIC's reason in the system's words where it has them, else its number.
 std::string reasonOf(HRESULT result) {

@@ -22,6 +22,7 @@ work=$(mktemp -d /tmp/tov-wine-guardian-XXXXXX)
 menu_pid=""
 
 say() { echo "guardian: $*" >&2; }
+source "$(dirname "${BASH_SOURCE[0]}")/wine_script_steps.sh"
 
 finish() {
   if [[ -n $menu_pid ]]; then
@@ -32,25 +33,6 @@ finish() {
 }
 trap finish EXIT
 
-fail() {
-  say "FAILED: $*"
-  say "the menu's output: $(cat "$work/menu.out" 2>/dev/null)"
-  exit 1
-}
-
-# wait_for LIMIT_SECONDS COMMAND...: true once COMMAND succeeds, false when the limit passes.
-wait_for() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
-}
-
-current_mode() { xrandr --current | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
-mode_is() { [[ $(current_mode) == "$1" ]]; }
 
 cp -r "$suite" "$work/suite"
 [[ $(current_mode) == 1024x768 ]] || fail "the display starts at $(current_mode), not 1024x768"

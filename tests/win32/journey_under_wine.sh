@@ -37,6 +37,7 @@ second_pid=""
 window_manager_pid=""
 
 say() { echo "journey: $*" >&2; }
+source "$(dirname "${BASH_SOURCE[0]}")/wine_script_steps.sh"
 
 finish() {
   for pid in $second_pid $menu_pid $window_manager_pid; do
@@ -47,29 +48,14 @@ finish() {
 }
 trap finish EXIT
 
-fail() {
-  say "FAILED: $*"
-  say "the menu's output: $(cat "$work/menu.out" 2>/dev/null)"
+# The last screen is kept where a failure can be looked at.
+on_failure() {
   [[ -f $work/shot.png ]] && cp "$work/shot.png" /tmp/tovaleer-wine-journey-last-shot.png &&
     say "the last screen: /tmp/tovaleer-wine-journey-last-shot.png"
-  exit 1
-}
-
-# wait_for LIMIT_SECONDS COMMAND...: true once COMMAND succeeds, false when the limit passes.
-wait_for() {
-  local limit=$1
-  shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    ((SECONDS < deadline)) || return 1
-    sleep 0.2
-  done
 }
 
 # ---- the display and the screen ----
 
-current_mode() { xrandr --current | sed -n 's/.*current \([0-9]*\) x \([0-9]*\),.*/\1x\2/p'; }
-mode_is() { [[ $(current_mode) == "$1" ]]; }
 
 last_difference=1
 # Root-mean-square difference, 0 to 1, between a region ("[WxH+X+Y]") of the screen and of a

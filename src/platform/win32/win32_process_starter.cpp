@@ -7,6 +7,7 @@
 
 #include "platform/errors.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/com_for_this_thread.h"
 
 namespace tov::win32 {
 
@@ -30,22 +31,6 @@ std::wstring windowsPathOf(const std::string& path) {
 }
 
 bool isShellFailure(INT_PTR result) { return result >= 0 && result <= 32; }
-
-// COM for as long as one start lasts, as the shell wants it for its extensions; a thread
-// that has it already keeps its own.
-class ComForThisThread {
- public:
-  ComForThisThread()
-      : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
-  ~ComForThisThread() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-  ComForThisThread(const ComForThisThread&) = delete;
-  ComForThisThread& operator=(const ComForThisThread&) = delete;
-
- private:
-  HRESULT result_;
-};
 
 }  // namespace
 
