@@ -22,6 +22,10 @@ constexpr int SharingViolation = 26;
 constexpr int NoAssociation = 31;  // not a program this system runs, and nothing opens it
 }  // namespace StartFailure
 
+// The system's message for a failed start of file, by its failure number; another number is
+// a start that failed for a reason of its own.
+std::string startFailureMessage(int instanceResult, const std::string& file);
+
 // The instance result of a start that worked (the shell's results above 32 are successes).
 constexpr int kStartSucceeded = 42;
 

@@ -417,15 +417,8 @@ void PosixProcessStarter::sweepReleased() {
 }
 
 std::string PosixProcessStarter::failureMessage(int instanceResult, const std::string& file) {
-  switch (instanceResult) {
-    case StartFailure::FileNotFound: return formatError(ErrorCode::StartFileNotFound, file);
-    case StartFailure::PathNotFound: return formatError(ErrorCode::StartPathNotFound, file);
-    case StartFailure::AccessDenied: return formatError(ErrorCode::StartAccessDenied, file);
-    case StartFailure::OutOfMemory: return formatError(ErrorCode::StartOutOfMemory, file);
-    case StartFailure::SharingViolation: return formatError(ErrorCode::StartSharingViolation, file);
-    case StartFailure::NoAssociation: return noAssociationMessage(file);
-    default: return formatError(ErrorCode::StartFailed, file);
-  }
+  if (instanceResult == StartFailure::NoAssociation) return noAssociationMessage(file);
+  return startFailureMessage(instanceResult, file);
 }
 
 // The file is looked at again, as the start did: a Windows program that could not be started
