@@ -54,24 +54,6 @@ on_failure() {
     say "the last screen: /tmp/tovaleer-wine-journey-last-shot.png"
 }
 
-# ---- the display and the screen ----
-
-
-last_difference=1
-# Root-mean-square difference, 0 to 1, between a region ("[WxH+X+Y]") of the screen and of a
-# picture of the copied demo folder.
-difference() {
-  import -window root "$work/shot.png" 2>/dev/null
-  last_difference=$(compare -metric RMSE "$work/shot.png$2" "$folder/$1$2" null: 2>&1 | sed -nE 's/.*\((.*)\)/\1/p')
-  [[ -n $last_difference ]] || last_difference=1
-  echo "$last_difference"
-}
-below() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a < b) }'; }
-
-# The frame's middle only: the mute picture and the buttons lie at its edges.
-shows() { below "$(difference "menu/$1" "[700x360+50+50]")" 0.04; }
-reach_screen() { wait_for 60 shows "$1" || fail "$1 did not come (difference $last_difference)"; }
-
 # ---- windows ----
 
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
@@ -82,10 +64,6 @@ viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 menu_away() { ! viewable "$menu_window" || window_state | grep -q Iconic; }
 menu_back() { viewable "$menu_window" && ! window_state | grep -q Iconic; }
 
-click() {
-  xdotool mousemove --sync "$1" "$2"
-  xdotool click 1
-}
 
 # ---- the stand-ins' log ----
 
