@@ -47,8 +47,9 @@ remove_install() {
 uninstaller_copies() { find "$drive_c/users" -maxdepth 4 -name '~nsu*.tmp' | LC_ALL=C sort; }
 uninstaller_copies >"$work/copies-before"
 
+left_clean=0
 finish() {
-  remove_install
+  ((left_clean)) || remove_install
   uninstaller_copies | LC_ALL=C comm -13 "$work/copies-before" - | while read -r copy; do rm -rf "$copy"; done
   rm -rf "$work"
 }
@@ -124,4 +125,5 @@ wine "$uninstaller_file" /S || fail "the uninstaller ended with status $?"
 wineserver -w
 listing >"$work/after"
 diff "$work/before" "$work/after" >&2 || fail "the uninstaller left these behind (> lines) or removed them (< lines)"
+left_clean=1
 say "done"
