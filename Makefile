@@ -2,7 +2,8 @@
 # make test: install what is missing, build twice (plain, and with AddressSanitizer and
 #            UndefinedBehaviorSanitizer) and once for Windows, and run every test in the three
 #            builds (the Windows build's under Wine).
-# make windows: cross-build the Windows program with mingw-w64, statically, in $(WINDOWS_BUILD).
+# make windows: cross-build the Windows program with mingw-w64, statically, in $(WINDOWS_BUILD),
+#               with its installer and its zip (packaging/windows/).
 BUILD         ?= build
 ASAN_BUILD    ?= build-asan
 WINDOWS_BUILD ?= build-windows

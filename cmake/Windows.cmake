@@ -8,6 +8,8 @@ include(cmake/EmbedFiles.cmake)
 
 add_subdirectory(src)
 add_subdirectory(tools)
+# The installer and the zip, made of the programs and the demo suite above.
+add_subdirectory(packaging/windows)
 
 if(TOVALEER_TESTS)
   enable_testing()
