@@ -1,7 +1,8 @@
 // The program entry on Windows: the windowing layer and its event loop on the thread's
 // message loop, the application title, the system's services, the main form, and the loop
 // until the form has closed; the form's destruction gives the desktop back whichever way the
-// loop ends. Sound, music and the mixer are silent here.
+// loop ends. The music plays on the system's MCI sequencer; sound and the mixer are silent
+// here.
 #include <windows.h>
 #include <objbase.h>
 
@@ -15,6 +16,7 @@
 #include "platform/guardian/win32/desktop_guardian.h"
 #include "platform/silent_sound.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_music_player.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/application.h"
 #include "ui/win32/win32_backend.h"
@@ -80,7 +82,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Started at once, beside the program's own start, by the copy that holds the mutex.
     if (!platform.instanceLock->alreadyRunning()) guardian.launch();
     tov::SilentWaveOutput waveOutput;
-    tov::SilentMusicPlayer music;
+    tov::win32::Win32MusicPlayer music;
     tov::NoMixers mixer;
     platform.waveOutput = &waveOutput;
     platform.music = &music;

@@ -44,3 +44,20 @@ click() {
   xdotool mousemove --sync "$1" "$2"
   xdotool click 1
 }
+
+# ---- windows ----
+
+window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# answer_box TITLE KEY: waits for the message box titled TITLE (a pattern) and answers it
+# with KEY, a button's letter or Return.
+box_shown() { [[ -n $(window_named "$1") ]]; }
+box_gone() { ! box_shown "$1"; }
+answer_box() {
+  wait_for 60 box_shown "$1" || fail "no message box \"$1\""
+  local box
+  box=$(window_named "$1")
+  # Without a window manager the box is given the keyboard's focus directly.
+  xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+  xdotool key "$2"
+  wait_for 60 box_gone "$1" || fail "the message box \"$1\" stays after $2"
+}
