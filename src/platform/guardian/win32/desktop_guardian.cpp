@@ -90,6 +90,14 @@ class HandleList {
   LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
 };
 
+// The guardian proper, whose process id is the exit code of the process that started it.
+HANDLE detachedGuardian(HANDLE starter) {
+  DWORD id = 0;
+  if (WaitForSingleObject(starter, kEndTimeoutMs) != WAIT_OBJECT_0 || !GetExitCodeProcess(starter, &id) || id == 0)
+    return nullptr;
+  return OpenProcess(SYNCHRONIZE, FALSE, id);
+}
+
 }  // namespace
 
 DesktopGuardian::DesktopGuardian(std::wstring guardianPath) : guardianPath_(std::move(guardianPath)) {}
@@ -99,7 +107,10 @@ DesktopGuardian::~DesktopGuardian() {
   send(formatRecord(CleanEnd{}));
   CloseHandle(channel_);
   // Once it has given back what the menu could not, it ends by itself.
-  WaitForSingleObject(process_, kEndTimeoutMs);
+  if (const HANDLE guardian = detachedGuardian(process_)) {
+    WaitForSingleObject(guardian, kEndTimeoutMs);
+    CloseHandle(guardian);
+  }
   CloseHandle(process_);
 }
 
@@ -145,7 +156,7 @@ bool DesktopGuardian::spawn() {
     startup.StartupInfo.hStdError = errors;
     startup.lpAttributeList = handleList.get();
     std::wstring commandLine =
-        L"\"" + guardianPath_ + L"\" " + std::to_wstring(reinterpret_cast<ULONG_PTR>(menu));
+        L"\"" + guardianPath_ + L"\" detach " + std::to_wstring(reinterpret_cast<ULONG_PTR>(menu));
     const std::wstring folder = systemFolder();
     const DWORD flags = CREATE_NO_WINDOW | (handleList.get() ? EXTENDED_STARTUPINFO_PRESENT : 0);
     if (!CreateProcessW(guardianPath_.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,

@@ -11,6 +11,9 @@
 // in the pipe, and the process handle it was given at its creation tells it of the menu's
 // end however early that comes. Writing to a guardian that has gone fails (ERROR_NO_DATA),
 // it does not end the menu.
+//
+// The guardian is not the menu's child: a first process starts it and ends (see
+// tovaleer_guardian.cpp), so that ending the menu's process tree does not end it too.
 
 #include "platform/guardian/undo_recorder.h"
 
@@ -45,7 +48,7 @@ class DesktopGuardian : public IUndoRecorder {
 
   std::wstring guardianPath_;
   void* channel_ = nullptr;  // the pipe's write end (a HANDLE) while a guardian listens
-  void* process_ = nullptr;  // the guardian's process (a HANDLE)
+  void* process_ = nullptr;  // the process that starts the guardian (a HANDLE)
   bool givenUp_ = false;
 };
 
