@@ -17,6 +17,8 @@ packages=(
   # the Windows program (make windows): mingw-w64's posix thread model, zlib built for it, and
   # JPEG samples for its tests under Wine made by libjpeg's tools (GoogleTest's source is above)
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libjpeg-turbo-progs
+  # a sound card for the Windows program's tests under Wine: a PulseAudio null sink, recorded
+  pulseaudio pulseaudio-utils
   # the test desktop
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
   xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick

@@ -1,7 +1,7 @@
 // The program entry on Windows: the windowing layer and its event loop on the thread's
 // message loop, the application title, the system's services, the main form, and the loop
 // until the form has closed; the form's destruction gives the desktop back whichever way the
-// loop ends. Sound, music and the mixer are silent here.
+// loop ends. The music is silent here: the system's sounds and mixer come with the services.
 #include <windows.h>
 #include <objbase.h>
 
@@ -79,12 +79,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tov::Platform platform = services.services();
     // Started at once, beside the program's own start, by the copy that holds the mutex.
     if (!platform.instanceLock->alreadyRunning()) guardian.launch();
-    tov::SilentWaveOutput waveOutput;
     tov::SilentMusicPlayer music;
-    tov::NoMixers mixer;
-    platform.waveOutput = &waveOutput;
     platform.music = &music;
-    platform.mixer = &mixer;
     // The tick service that watches started programs lives as long as the program.
     tov::TAppSupport appSupport;
 
