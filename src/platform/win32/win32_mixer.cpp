@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -343,7 +344,12 @@ int Win32MixerSystem::deviceCount() { return int(mixerGetNumDevs()); }
 
 std::unique_ptr<IMixerDevice> Win32MixerSystem::open(int device, MixerChangeHandler onChange) {
   if (device < 0 || device >= deviceCount()) return nullptr;
-  auto opened = std::make_unique<Win32MixerDevice>(UINT(device), nextHandle_, std::move(onChange));
+  std::unique_ptr<Win32MixerDevice> opened;
+  try {
+    opened = std::make_unique<Win32MixerDevice>(UINT(device), nextHandle_, std::move(onChange));
+  } catch (const std::system_error&) {
+    return nullptr;  // no window for its reports
+  }
   if (!opened->open()) return nullptr;
   ++nextHandle_;
   return opened;
