@@ -62,10 +62,7 @@ finish() {
   wineserver -w >/dev/null 2>&1
   end_by_pid "$record_pid"
   end_by_pid "$pulse_pid"
-  if [[ -n $server_pid ]]; then
-    kill "$server_pid" 2>/dev/null
-    wait "$server_pid" 2>/dev/null
-  fi
+  end_by_pid "$server_pid"
   rm -rf "$work"
 }
 trap finish EXIT
@@ -133,6 +130,21 @@ start_x() {
   xrandr --addmode screen 800x600_60 >/dev/null 2>&1
 }
 
+# wait_for_sound MESSAGE PID COMMAND...: until COMMAND succeeds against the daemon; fails with
+# MESSAGE when the process PID ends first or 30 s pass.
+wait_for_sound() {
+  local message=$1 pid=$2 waited=0
+  shift 2
+  until HOME=$PULSE_RUNTIME_PATH "$@" >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null || ((waited >= 300)); then
+      say "$message: $(tail -n 3 "$work/pulse.out" "$work/parec.out" 2>/dev/null | tr '\n' ' ')"
+      exit 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+}
+
 # The sink's samples are the test waves' own, so that the daemon has nothing to convert.
 start_sound() {
   command -v pulseaudio >/dev/null && command -v parec >/dev/null || cannot_run "PulseAudio is not installed"
@@ -149,18 +161,12 @@ start_sound() {
     -L "module-null-sink sink_name=tovaleer rate=$TOVALEER_SOUND_RATE channels=1 format=s16le norewinds=1" \
     >"$work/pulse.out" 2>&1 &
   pulse_pid=$!
-  local waited=0
-  until HOME=$runtime pactl info >/dev/null 2>&1; do
-    if ! kill -0 "$pulse_pid" 2>/dev/null || ((waited >= 300)); then
-      say "PulseAudio did not start: $(tail -n 3 "$work/pulse.out" | tr '\n' ' ')"
-      exit 1
-    fi
-    sleep 0.1
-    waited=$((waited + 1))
-  done
+  wait_for_sound "PulseAudio did not start" "$pulse_pid" pactl info
   HOME=$runtime parec --device=tovaleer.monitor --raw --format=s16le --channels=1 \
     --rate="$TOVALEER_SOUND_RATE" --latency-msec=20 >"$work/recording.raw" 2>"$work/parec.out" &
   record_pid=$!
+  # Recording before the program starts: nothing it plays is missed.
+  wait_for_sound "parec did not start recording" "$record_pid" eval '[[ -n $(pactl list short source-outputs) ]]'
   # As the Windows program names it: on drive Z:, Wine's root of the file system.
   export TOVALEER_SOUND_RECORDING="Z:${work//\//\\}\\recording.raw"
 }
