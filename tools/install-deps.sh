@@ -19,6 +19,8 @@ packages=(
   g++-mingw-w64-x86-64-posix libz-mingw-w64-dev libjpeg-turbo-progs
   # the Windows program's installer and its zip (make windows)
   nsis zip
+  # a sound card for the Windows program's tests under Wine: a PulseAudio null sink, recorded
+  pulseaudio pulseaudio-utils
   # the test desktop
   xserver-xorg-core xserver-xorg-video-dummy xserver-xorg-input-libinput xvfb openbox tint2
   xdotool x11-utils x11-xserver-utils x11-xkb-utils xauth xdg-utils imagemagick

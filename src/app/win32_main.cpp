@@ -1,8 +1,8 @@
 // The program entry on Windows: the windowing layer and its event loop on the thread's
 // message loop, the application title, the system's services, the main form, and the loop
 // until the form has closed; the form's destruction gives the desktop back whichever way the
-// loop ends. The music plays on the system's MCI sequencer; sound and the mixer are silent
-// here.
+// loop ends. The sounds, the music (the system's MCI sequencer) and the mixer are the
+// system's own, with the services.
 #include <windows.h>
 #include <objbase.h>
 
@@ -81,12 +81,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tov::Platform platform = services.services();
     // Started at once, beside the program's own start, by the copy that holds the mutex.
     if (!platform.instanceLock->alreadyRunning()) guardian.launch();
-    tov::SilentWaveOutput waveOutput;
     tov::win32::Win32MusicPlayer music;
-    tov::NoMixers mixer;
-    platform.waveOutput = &waveOutput;
     platform.music = &music;
-    platform.mixer = &mixer;
     // The tick service that watches started programs lives as long as the program.
     tov::TAppSupport appSupport;
 

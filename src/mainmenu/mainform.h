@@ -38,7 +38,6 @@ inline constexpr const char* kMidiDriverMessage =
     "are used for background music. Do you want to disable the music?";
 inline constexpr const char* kMidiRemovedMessage = "Please re-start this program. Midi-files have been removed.";
 inline constexpr const char* kSelectionTune = "mm8-select.mid";
-inline constexpr const char* kVolumeControlProgram = "pavucontrol";
 inline constexpr const char* kVolumeControlMissingMessage = "Volume control utility not found!";
 inline constexpr const char* kVolumeControlRunningMessage = "Volume control allready loaded!";
 inline constexpr const char* kSwapQuestionAfrikaans =

@@ -6,10 +6,25 @@
 namespace tov {
 
 namespace {
-std::string withSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
+
+// The system's folders end in its own separator already; one given without is joined with "/",
+// which every system reads.
+std::string withSeparator(std::string folder) {
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder += '/';
   return folder;
 }
+
+// The first name found, each in the Windows folder and then the system folder; empty when none is.
+std::string findVolumeControl(const TSysInfo& sysinfo) {
+  for (const std::string& name : sysinfo.VolumeControlPrograms()) {
+    for (const std::string& folder : {sysinfo.WinPath(), sysinfo.WinSysPath()}) {
+      const std::string path = withSeparator(folder) + name;
+      if (fileExists(path)) return path;
+    }
+  }
+  return {};
+}
+
 }  // namespace
 
 void TForm1::wireVolumeEvents() {
@@ -20,14 +35,8 @@ void TForm1::wireVolumeEvents() {
 }
 
 void TForm1::mutebtnClick() {
-  const std::string inWindowsFolder = withSlash(sysinfo.WinPath()) + kVolumeControlProgram;
-  const std::string inSystemFolder = withSlash(sysinfo.WinSysPath()) + kVolumeControlProgram;
-  std::string path;
-  if (fileExists(inWindowsFolder)) {
-    path = inWindowsFolder;
-  } else if (fileExists(inSystemFolder)) {
-    path = inSystemFolder;
-  } else {
+  const std::string path = findVolumeControl(sysinfo);
+  if (path.empty()) {
     Application::messageDlg(kVolumeControlMissingMessage, MsgDlgType::mtWarning, mbOK);
     return;
   }

@@ -53,6 +53,44 @@ TEST_F(VolumeTest, TheSearchOrderAndTheMessages) {
   }
 }
 
+// Where the system has several volume controls (Windows: sndvol32.exe, else sndvol.exe), a
+// name is looked for in both folders before the next name.
+TEST_F(VolumeTest, TheFirstNameFoundInEitherFolderIsStarted) {
+  const std::vector<std::string> names = {"sndvol32.exe", "sndvol.exe"};
+  const struct {
+    std::vector<const char*> files;  // relative to the program folder
+    const char* started;             // null: nothing started
+  } cases[] = {
+      {{"windows/sndvol.exe", "system/sndvol32.exe"}, "system/sndvol32.exe"},
+      {{"windows/sndvol32.exe", "system/sndvol32.exe"}, "windows/sndvol32.exe"},
+      {{"system/sndvol.exe"}, "system/sndvol.exe"},
+      {{"system/pavucontrol"}, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.started ? c.started : "none");
+    writeFrames({"m1.jpg"});
+    for (const char* file : c.files) writeFile(file, "MZ");
+    RecordingForm& menu = createForm();
+    menu.sysinfo = TSysInfo((folder / "windows").string() + "/", (folder / "system").string(), names);
+    menu.Show();
+    ASSERT_TRUE(serveUntil([&] { return menu.currentFrame == 1; }, 2000));
+    messages.clear();
+    menu.mutebtnClick();
+    if (c.started) {
+      ASSERT_EQ(platform.processes.starts.size(), 1u);
+      EXPECT_EQ(platform.processes.starts[0].file, menu.programFolder + c.started);
+    } else {
+      EXPECT_TRUE(platform.processes.starts.empty());
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0].text, kVolumeControlMissingMessage);
+    }
+    form.reset();
+    platform.processes.starts.clear();
+    std::filesystem::remove_all(folder / "windows");
+    std::filesystem::remove_all(folder / "system");
+  }
+}
+
 TEST_F(VolumeTest, RestoredWhenItEndsAndOnlyOneAtATime) {
   RecordingForm& menu = menuWithFolders(true, false);
   menu.mutebtnClick();

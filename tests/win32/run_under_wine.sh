@@ -2,7 +2,7 @@
 # Runs a Windows test program under Wine on an X server of its own, in the Wine prefix of the
 # build tree (TOVALEER_WINE_PREFIX), made here the first time it is needed.
 #
-#   run_under_wine.sh [--shell-desktop | --driver] [--expect-mode WxH] PROGRAM [ARGUMENT...]
+#   run_under_wine.sh [--shell-desktop | --driver] [--expect-mode WxH] [--sound] PROGRAM [ARGUMENT...]
 #
 # --shell-desktop  runs the program inside `wine explorer /desktop=shell,1024x768`, the one
 #                  Wine set-up that draws a taskbar; the program's result comes back through
@@ -10,6 +10,11 @@
 # --driver         runs PROGRAM on this machine, not under Wine, with the server's DISPLAY and
 #                  the prefix's Wine environment: a test that starts Windows programs itself and
 #                  watches them from outside (xdotool, xrandr). It ends what it started.
+# --sound          gives Wine a sound card: a PulseAudio daemon of the run's own (no system
+#                  instance, no user's settings) with one null sink of 16-bit samples, one
+#                  channel, at TOVALEER_SOUND_RATE, whose monitor parec records from the start.
+#                  The program finds the raw samples in the file TOVALEER_SOUND_RECORDING
+#                  names (as Wine names it), growing while it runs.
 # --expect-mode    fails unless the X server's own mode is WxH once the program has ended: Wine
 #                  does not give a display mode back by itself.
 #
@@ -24,11 +29,13 @@ set -uo pipefail
 shell_desktop=0
 driver=0
 expect_mode=""
+sound=0
 while [[ $# -gt 0 ]]; do
   case "$1" in
     --shell-desktop) shell_desktop=1; shift ;;
     --driver) driver=1; shift ;;
     --expect-mode) expect_mode=$2; shift 2 ;;
+    --sound) sound=1; shift ;;
     *) break ;;
   esac
 done
@@ -40,14 +47,22 @@ prefix=${TOVALEER_WINE_PREFIX:?TOVALEER_WINE_PREFIX names the build tree\'s Wine
 export WINEPREFIX=$prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d /tmp/tov-wine-test-XXXXXX)
 server_pid=""
+pulse_pid=""
+record_pid=""
+
+# end_by_pid PID: ends a process this script started, and waits for it.
+end_by_pid() {
+  [[ -n $1 ]] || return 0
+  kill "$1" 2>/dev/null
+  wait "$1" 2>/dev/null
+}
 
 finish() {
   wineserver -k >/dev/null 2>&1
   wineserver -w >/dev/null 2>&1
-  if [[ -n $server_pid ]]; then
-    kill "$server_pid" 2>/dev/null
-    wait "$server_pid" 2>/dev/null
-  fi
+  end_by_pid "$record_pid"
+  end_by_pid "$pulse_pid"
+  end_by_pid "$server_pid"
   rm -rf "$work"
 }
 trap finish EXIT
@@ -115,9 +130,51 @@ start_x() {
   xrandr --addmode screen 800x600_60 >/dev/null 2>&1
 }
 
+# wait_for_sound MESSAGE PID COMMAND...: until COMMAND succeeds against the daemon; fails with
+# MESSAGE when the process PID ends first or 30 s pass.
+wait_for_sound() {
+  local message=$1 pid=$2 waited=0
+  shift 2
+  until HOME=$PULSE_RUNTIME_PATH "$@" >/dev/null 2>&1; do
+    if ! kill -0 "$pid" 2>/dev/null || ((waited >= 300)); then
+      say "$message: $(tail -n 3 "$work/pulse.out" "$work/parec.out" 2>/dev/null | tr '\n' ' ')"
+      exit 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+}
+
+# The sink's samples are the test waves' own, so that the daemon has nothing to convert.
+start_sound() {
+  command -v pulseaudio >/dev/null && command -v parec >/dev/null || cannot_run "PulseAudio is not installed"
+  local runtime=$work/pulse
+  mkdir -m 700 "$runtime"
+  export TOVALEER_SOUND_RATE=22050
+  # HOME too: the daemon and its clients look for a cookie and settings there.
+  export PULSE_RUNTIME_PATH=$runtime PULSE_STATE_PATH=$runtime PULSE_COOKIE=$runtime/cookie
+  export PULSE_SERVER=unix:$runtime/native
+  # The sink must not rewind: a stream that joins a running sink is mixed into time the monitor
+  # has already recorded, and its first tenth of a second or so never reaches the recording.
+  HOME=$runtime pulseaudio -n --daemonize=no --use-pid-file=no --exit-idle-time=-1 --disable-shm -F /dev/null \
+    -L "module-native-protocol-unix socket=$runtime/native auth-anonymous=1" \
+    -L "module-null-sink sink_name=tovaleer rate=$TOVALEER_SOUND_RATE channels=1 format=s16le norewinds=1" \
+    >"$work/pulse.out" 2>&1 &
+  pulse_pid=$!
+  wait_for_sound "PulseAudio did not start" "$pulse_pid" pactl info
+  HOME=$runtime parec --device=tovaleer.monitor --raw --format=s16le --channels=1 \
+    --rate="$TOVALEER_SOUND_RATE" --latency-msec=20 >"$work/recording.raw" 2>"$work/parec.out" &
+  record_pid=$!
+  # Recording before the program starts: nothing it plays is missed.
+  wait_for_sound "parec did not start recording" "$record_pid" eval '[[ -n $(pactl list short source-outputs) ]]'
+  # As the Windows program names it: on drive Z:, Wine's root of the file system.
+  export TOVALEER_SOUND_RECORDING="Z:${work//\//\\}\\recording.raw"
+}
+
 command -v wine >/dev/null && command -v wineserver >/dev/null || cannot_run "Wine is not installed"
 make_prefix
 start_x
+((sound)) && start_sound
 # A wineserver of another display would serve this one wrongly.
 wineserver -k >/dev/null 2>&1
 wineserver -w >/dev/null 2>&1

@@ -1,4 +1,5 @@
 #include "platform/win32/folders.h"
+#include "platform/system_programs.h"
 #include "platform/working_folder.h"
 
 #include <windows.h>
@@ -46,5 +47,11 @@ std::string systemFolder() {
 namespace tov {
 
 std::string workingFolder() { return win32::currentFolder(); }
+
+// The volume control of Windows up to XP, kept in the Windows folder by some and in the
+// system folder by others; the system folder's sndvol.exe took its place from Vista on.
+SystemPrograms systemPrograms() {
+  return {win32::windowsFolder(), win32::systemFolder(), {"sndvol32.exe", "sndvol.exe"}};
+}
 
 }  // namespace tov

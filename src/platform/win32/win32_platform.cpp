@@ -3,10 +3,12 @@
 #include "platform/win32/win32_display.h"
 #include "platform/win32/win32_hotkey.h"
 #include "platform/win32/win32_instance.h"
+#include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_pointer.h"
 #include "platform/win32/win32_process_starter.h"
 #include "platform/win32/win32_taskbar.h"
 #include "platform/win32/win32_termination_watch.h"
+#include "platform/win32/win32_wave_output.h"
 
 namespace tov::win32 {
 
@@ -18,7 +20,9 @@ Win32Platform::Win32Platform(const std::string& programPath, guardian::IUndoReco
       termination_(std::make_unique<Win32TerminationWatch>()),
       processes_(std::make_unique<Win32ProcessStarter>()),
       windowActivator_(std::make_unique<Win32WindowActivator>()),
-      hotKey_(std::make_unique<Win32HotKey>()) {}
+      hotKey_(std::make_unique<Win32HotKey>()),
+      waveOutput_(std::make_unique<Win32WaveOutput>()),
+      mixer_(std::make_unique<Win32MixerSystem>()) {}
 
 Win32Platform::~Win32Platform() = default;
 
@@ -32,6 +36,8 @@ Platform Win32Platform::services() {
   platform.instanceLock = instanceLock_.get();
   platform.windowActivator = windowActivator_.get();
   platform.hotKey = hotKey_.get();
+  platform.waveOutput = waveOutput_.get();
+  platform.mixer = mixer_.get();
   return platform;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The Win32 services of the program, owned together, made on the user-interface thread before
-// any form. The sound output, the music and the mixer are not among them yet: services()
-// leaves them null for the program's entry to fill.
+// any form. The music is not among them yet: services() leaves it null for the program's
+// entry to fill.
 
 #include <memory>
 #include <string>
@@ -22,6 +22,8 @@ class Win32ProcessStarter;
 class Win32InstanceLock;
 class Win32WindowActivator;
 class Win32HotKey;
+class Win32WaveOutput;
+class Win32MixerSystem;
 
 class Win32Platform {
  public:
@@ -44,6 +46,8 @@ class Win32Platform {
   std::unique_ptr<Win32ProcessStarter> processes_;
   std::unique_ptr<Win32WindowActivator> windowActivator_;
   std::unique_ptr<Win32HotKey> hotKey_;
+  std::unique_ptr<Win32WaveOutput> waveOutput_;
+  std::unique_ptr<Win32MixerSystem> mixer_;
 };
 
 }  // namespace tov::win32
