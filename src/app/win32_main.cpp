@@ -14,7 +14,6 @@
 #include "imaging/pngreader.h"
 #include "mainmenu/mainform.h"
 #include "platform/guardian/win32/desktop_guardian.h"
-#include "platform/silent_sound.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_music_player.h"
 #include "platform/win32/win32_platform.h"
