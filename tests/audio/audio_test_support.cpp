@@ -1,5 +1,7 @@
 #include "audio/audio_test_support.h"
 
+#include "support/wave_file.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QThread>
@@ -11,38 +13,11 @@
 
 namespace tov::test {
 
-namespace {
-void putLittleEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(value >> (8 * i) & 0xff);
-}
-
-void putTag(std::vector<std::uint8_t>& out, const char* tag) {
-  for (int i = 0; i < 4; ++i) out.push_back(std::uint8_t(tag[i]));
-}
-}  // namespace
-
 std::vector<std::uint8_t> sineWave(double hz, int ms, double amplitude) {
-  const std::uint32_t frames = std::uint32_t(framesOf(ms));
-  const std::uint32_t dataBytes = frames * 2;
-  std::vector<std::uint8_t> file;
-  putTag(file, "RIFF");
-  putLittleEndian(file, 36 + dataBytes, 4);
-  putTag(file, "WAVE");
-  putTag(file, "fmt ");
-  putLittleEndian(file, 16, 4);
-  putLittleEndian(file, 1, 2);  // PCM
-  putLittleEndian(file, 1, 2);  // mono
-  putLittleEndian(file, kOutputRate, 4);
-  putLittleEndian(file, kOutputRate * 2, 4);
-  putLittleEndian(file, 2, 2);
-  putLittleEndian(file, 16, 2);
-  putTag(file, "data");
-  putLittleEndian(file, dataBytes, 4);
-  for (std::uint32_t i = 0; i < frames; ++i) {
-    const double value = amplitude * 32767 * std::sin(2 * std::numbers::pi * hz * i / kOutputRate);
-    putLittleEndian(file, std::uint32_t(std::int16_t(std::lround(value))) & 0xffff, 2);
-  }
-  return file;
+  std::vector<std::int16_t> samples(framesOf(ms));
+  for (std::size_t i = 0; i < samples.size(); ++i)
+    samples[i] = std::int16_t(std::lround(amplitude * 32767 * std::sin(2 * std::numbers::pi * hz * double(i) / kOutputRate)));
+  return monoWaveFile(samples, kOutputRate);
 }
 
 DiskAudio::DiskAudio() : output_(path("device-output.raw")) {

@@ -17,6 +17,7 @@
 
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_wave_output.h"
+#include "support/wave_file.h"
 #include "win32/win32_testing.h"
 
 namespace tov {
@@ -37,36 +38,6 @@ std::optional<SoundSink> soundSink() {
 #define REQUIRE_SOUND_SINK(sink)                                                       \
   const std::optional<SoundSink> sink = soundSink();                                   \
   if (!sink) GTEST_SKIP() << "no recorded sink: run by run_under_wine.sh --sound"
-
-void putLe(std::vector<std::uint8_t>& bytes, std::uint32_t value, int size) {
-  for (int i = 0; i < size; ++i) bytes.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-void putCode(std::vector<std::uint8_t>& bytes, const char* code) {
-  for (int i = 0; i < 4; ++i) bytes.push_back(std::uint8_t(code[i]));
-}
-
-// A one-channel 16-bit wave file of the samples; formatTag 1 is PCM.
-std::vector<std::uint8_t> waveFile(const std::vector<std::int16_t>& samples, std::uint32_t rate,
-                                   std::uint16_t formatTag = 1) {
-  std::vector<std::uint8_t> file;
-  const auto dataBytes = std::uint32_t(samples.size() * 2);
-  putCode(file, "RIFF");
-  putLe(file, 36 + dataBytes, 4);
-  putCode(file, "WAVE");
-  putCode(file, "fmt ");
-  putLe(file, 16, 4);
-  putLe(file, formatTag, 2);
-  putLe(file, 1, 2);
-  putLe(file, rate, 4);
-  putLe(file, rate * 2, 4);
-  putLe(file, 2, 2);
-  putLe(file, 16, 2);
-  putCode(file, "data");
-  putLe(file, dataBytes, 4);
-  for (std::int16_t sample : samples) putLe(file, std::uint16_t(sample), 2);
-  return file;
-}
 
 // Noise without a zero, so that no part of it passes for silence or for another part.
 std::vector<std::int16_t> noise(std::size_t count) {
@@ -100,7 +71,7 @@ TEST(Win32SoundWave, PlaysTheImageSampleForSampleAndReadsNoCallersMemoryAfterwar
   // samples (102 at 22050 Hz here): the file ends in silence of its own, which may be cut.
   std::vector<std::int16_t> samples = sound;
   samples.resize(sound.size() + sink->rate / 10, 0);
-  std::vector<std::uint8_t> image = waveFile(samples, sink->rate);
+  std::vector<std::uint8_t> image = test::monoWaveFile(samples, sink->rate);
   ASSERT_TRUE(output.play(image));
   // The caller may change or free its image at once.
   std::fill(image.begin(), image.end(), std::uint8_t(0x55));
@@ -112,14 +83,14 @@ TEST(Win32SoundWave, PlaysTheImageSampleForSampleAndReadsNoCallersMemoryAfterwar
 TEST(Win32SoundWave, RefusesWhatItCannotPlay) {
   REQUIRE_SOUND_SINK(sink);
   win32::Win32WaveOutput output;
-  const std::vector<std::uint8_t> pcm = waveFile(noise(64), sink->rate);
+  const std::vector<std::uint8_t> pcm = test::monoWaveFile(noise(64), sink->rate);
   std::vector<std::uint8_t> noData(pcm.begin(), pcm.begin() + 36);
   std::vector<std::uint8_t> formatCutShort(pcm.begin(), pcm.begin() + 30);
   const struct {
     const char* what;
     std::vector<std::uint8_t> image;
   } cases[] = {
-      {"an encoding no converter knows", waveFile(noise(64), sink->rate, 0x7A7A)},
+      {"an encoding no converter knows", test::monoWaveFile(noise(64), sink->rate, 0x7A7A)},
       {"no data chunk", noData},
       {"a format chunk cut short", formatCutShort},
       {"not a RIFF file", std::vector<std::uint8_t>(64, 'x')},
@@ -131,7 +102,7 @@ TEST(Win32SoundWave, RefusesWhatItCannotPlay) {
 }
 
 TEST(Win32WaveImage, AFileCutShortPlaysOnlyTheBytesItHolds) {
-  std::vector<std::uint8_t> image = waveFile(noise(100), 22050);
+  std::vector<std::uint8_t> image = test::monoWaveFile(noise(100), 22050);
   constexpr std::size_t kHeader = 44;
   constexpr std::size_t kKept = 149;  // of the 200 bytes the data chunk claims; odd, so padded
   image.resize(kHeader + kKept);
