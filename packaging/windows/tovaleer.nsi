@@ -54,12 +54,31 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "MIT License, see LICENSE.txt"
 
 !include "${SUITE_NSH}"
 
+; The menu's single-instance mutex, named after its program file. A running menu holds its
+; files open: they could be neither replaced nor removed, and an uninstall would report
+; success and leave them behind.
+!define MENU_MUTEX "tovaleer.exe"
+!define SYNCHRONIZE 0x00100000
+LangString MENU_RUNNING ${LANG_ENGLISH} "${PRODUCT} is running. Close it, then start this again."
+LangString MENU_RUNNING ${LANG_AFRIKAANS} "${PRODUCT} loop nog. Maak dit toe en begin dit dan weer."
+
+!macro TOV_REFUSE_WHILE_THE_MENU_RUNS
+  System::Call 'kernel32::OpenMutexW(i ${SYNCHRONIZE}, i 0, w "${MENU_MUTEX}") p .r0'
+  IntPtrCmp $0 0 menu_not_running
+  System::Call 'kernel32::CloseHandle(p r0)'
+  MessageBox MB_OK|MB_ICONSTOP "$(MENU_RUNNING)" /SD IDOK
+  Abort
+  menu_not_running:
+!macroend
+
 Function .onInit
   SetShellVarContext all
+  !insertmacro TOV_REFUSE_WHILE_THE_MENU_RUNS
 FunctionEnd
 
 Function un.onInit
   SetShellVarContext all
+  !insertmacro TOV_REFUSE_WHILE_THE_MENU_RUNS
 FunctionEnd
 
 Section "Tovaleer"

@@ -17,15 +17,13 @@ suite=$4
 version=$5
 
 say() { echo "installer: $*" >&2; }
-fail() {
-  say "FAILED: $*"
-  exit 1
-}
 
 # Wine's menu builder would copy the Start-menu entry into this machine's own menus, in $HOME.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
 
 work=$(mktemp -d /tmp/tov-wine-installer-XXXXXX)
+menu_pid=""
+source "$(dirname "${BASH_SOURCE[0]}")/wine_script_steps.sh"
 drive_c=$WINEPREFIX/drive_c
 program_files="$drive_c/Program Files"
 install_dir="$program_files/Tovaleer"
@@ -49,6 +47,10 @@ uninstaller_copies >"$work/copies-before"
 
 left_clean=0
 finish() {
+  if [[ -n $menu_pid ]]; then
+    kill "$menu_pid" 2>/dev/null
+    wait "$menu_pid" 2>/dev/null
+  fi
   ((left_clean)) || remove_install
   uninstaller_copies | LC_ALL=C comm -13 "$work/copies-before" - | while read -r copy; do rm -rf "$copy"; done
   rm -rf "$work"
@@ -117,6 +119,24 @@ uninstaller=${uninstaller//\"/}
   fail "QuietUninstallString is \"$(value QuietUninstallString)\""
 uninstaller_file=$(unix_path "$uninstaller")
 [[ -f $uninstaller_file ]] || fail "the UninstallString names $uninstaller, which is not there"
+
+say "refused while the menu runs"
+# The installed menu as its Start-menu entry starts it: its single-instance mutex tells the
+# installer (and the uninstaller, through the same check) that the program's files are in use.
+# The installer then ends with status 2, before it has touched anything.
+(cd "$install_dir/Demo" && exec wine "$install_dir/tovaleer.exe") >"$work/menu.out" 2>&1 &
+menu_pid=$!
+menu_shown() { [[ -n $(window_named '^Tovaleer! Gr4-5 v4.2$') ]]; }
+wait_for 60 menu_shown || fail "the installed menu did not start"
+touch -d '2000-01-01' "$install_dir/tovaleer.exe"
+wine "$installer" /S
+status=$?
+((status == 2)) || fail "the installer ended with status $status while the menu ran, not 2"
+[[ $(stat -c %Y "$install_dir/tovaleer.exe") == $(date -d '2000-01-01' +%s) ]] ||
+  fail "the installer replaced the program while it ran"
+kill "$menu_pid"
+wait "$menu_pid"
+menu_pid=""
 
 say "uninstall"
 wine "$uninstaller_file" /S || fail "the uninstaller ended with status $?"
