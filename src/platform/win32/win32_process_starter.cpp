@@ -113,11 +113,13 @@ StartResult Win32ProcessStarter::start(const StartRequest& request) {
 
 void Win32ProcessStarter::takeEndIfEnded(Child& child) {
   if (!child.process) return;
+  // The end first, then its code: read the other way round, a process ending between the two
+  // would seem to have ended with STILL_ACTIVE's number, which a running one reads as.
+  const DWORD waited = WaitForSingleObject(child.process, 0);
+  if (waited == WAIT_TIMEOUT) return;
   DWORD exitCode = 0;
-  if (!GetExitCodeProcess(child.process, &exitCode)) {
+  if (waited != WAIT_OBJECT_0 || !GetExitCodeProcess(child.process, &exitCode)) {
     child.status = ProcessStatus{ProcessStatus::Unknown, 0};
-  } else if (exitCode == STILL_ACTIVE && WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT) {
-    return;
   } else {
     child.status = ProcessStatus{ProcessStatus::Ended, int(exitCode)};
   }
