@@ -14,6 +14,7 @@
 #include "imaging/pngreader.h"
 #include "mainmenu/mainform.h"
 #include "platform/guardian/win32/desktop_guardian.h"
+#include "platform/win32/folders.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_music_player.h"
 #include "platform/win32/win32_platform.h"
@@ -36,16 +37,8 @@ class MenuForm : public tov::TForm1 {
 // The program file's own path: a second copy finds the first by its file name, however
 // either was started.
 std::string programPath() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length == 0) return "tovaleer.exe";
-    if (length < path.size()) {
-      path.resize(length);
-      return tov::win32::toUtf8(path);
-    }
-    path.resize(path.size() * 2);
-  }
+  const std::wstring path = tov::win32::thisProgramFile();
+  return path.empty() ? "tovaleer.exe" : tov::win32::toUtf8(path);
 }
 
 // Serves the loop until WM_QUIT, which a modal loop may meet first; it notes it. An error

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/event_loop.h"
+#include "platform/win32/folders.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_instance.h"
 
@@ -14,14 +15,7 @@ namespace tov::test {
 
 namespace fs = std::filesystem;
 
-std::wstring thisProgram() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length < path.size()) return path.substr(0, length);
-    path.resize(path.size() * 2);
-  }
-}
+std::wstring thisProgram() { return win32::thisProgramFile(); }
 
 ScratchFolder::ScratchFolder() {
   static int made = 0;

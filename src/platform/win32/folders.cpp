@@ -30,6 +30,16 @@ std::string folderFrom(Read read) {
 
 }  // namespace
 
+std::wstring thisProgramFile() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return path.substr(0, length);
+    path.resize(path.size() * 2);
+  }
+}
+
 std::string currentFolder() {
   return folderFrom([](wchar_t* buffer, UINT size) { return UINT(GetCurrentDirectoryW(size, buffer)); });
 }

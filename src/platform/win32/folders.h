@@ -12,4 +12,7 @@ std::string currentFolder();
 std::string windowsFolder();
 std::string systemFolder();
 
+// The running program's own file, whole however long; empty when the system cannot say.
+std::wstring thisProgramFile();
+
 }  // namespace tov::win32

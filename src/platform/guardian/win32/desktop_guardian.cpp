@@ -1,6 +1,7 @@
 #include "platform/guardian/win32/desktop_guardian.h"
 
 #include "platform/errors.h"
+#include "platform/win32/folders.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
@@ -15,19 +16,6 @@ namespace {
 // The records of a whole run fit many times over: a write never waits for the guardian.
 constexpr DWORD kPipeBytes = 64 * 1024;
 constexpr DWORD kEndTimeoutMs = 2000;
-
-std::wstring moduleFileName() {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-    if (length == 0) return {};
-    if (length < path.size()) {
-      path.resize(length);
-      return path;
-    }
-    path.resize(path.size() * 2);
-  }
-}
 
 // The guardian works from the system folder, so that it holds no program folder (a
 // removable disk, say) busy.
@@ -115,7 +103,7 @@ DesktopGuardian::~DesktopGuardian() {
 }
 
 std::wstring DesktopGuardian::besideThisProgram() {
-  std::wstring path = moduleFileName();
+  std::wstring path = win32::thisProgramFile();
   path.erase(path.find_last_of(L"\\/") + 1);
   return path + L"tovaleer-guardian.exe";
 }

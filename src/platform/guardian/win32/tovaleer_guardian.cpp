@@ -24,6 +24,7 @@ HANDLE handleArgument(const wchar_t* text) {
   return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
 }
 
+// Its own copy of platform/win32's: the guardian links nothing of the platform's services.
 std::wstring thisProgram() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
